@@ -1,0 +1,70 @@
+// The 88-key string model: per-key state as parallel fixed arrays, and the
+// operations that tune the keys, build their strike waveforms, map parameters
+// to damping, apply key events and render samples.
+#pragma once
+
+#include <cstdint>
+
+constexpr int kNumKeys = 88;
+constexpr int kMaxPoints = 100;
+
+class KeyModel;
+
+// One worker's share of a render pass: keys firstKey, firstKey + keyStride, ...
+struct RenderJob {
+    std::int32_t firstKey;
+    std::int32_t keyStride;
+    KeyModel* plugin;
+    float* outLeft;
+    float* outRight;
+    std::int32_t frames;
+};
+
+class KeyModel {
+public:
+    KeyModel() = default;
+    ~KeyModel() { freeStrikeTables(); }
+    KeyModel(const KeyModel&) = delete;
+    KeyModel& operator=(const KeyModel&) = delete;
+
+    // String A's points then string B's for every key.
+    float pos[kNumKeys][2][kMaxPoints];
+    float vel[kNumKeys][2][kMaxPoints];
+    std::uint8_t active[kNumKeys];
+    float* strikeRaw[kNumKeys]{};
+    float* strikeSmooth[kNumKeys]{};
+    std::int16_t strikeLength[kNumKeys];
+    std::int16_t strikeLeft[kNumKeys];
+    float strikeGainRaw[kNumKeys];
+    float strikeGainSmooth[kNumKeys];
+    float frequency[kNumKeys];
+    float tensionA[kNumKeys];
+    float tensionB[kNumKeys];
+    float highDamping[kNumKeys];
+    float loss[kNumKeys];
+    float releaseLoss[kNumKeys];
+    float heldLoss[kNumKeys];
+    std::int32_t segments[kNumKeys];
+    std::int32_t strikeTap[kNumKeys];
+    std::int32_t tapLeft[kNumKeys];
+    std::int32_t tapRight[kNumKeys];
+    std::int32_t held[kNumKeys];
+    std::int32_t pedalHeld;
+
+    void tuneKeys();
+    // False when a waveform could not be allocated; the tables built so far stay owned.
+    bool buildStrikeTables();
+    void freeStrikeTables();
+
+    // dirty is the taken paramDirty mask; values are the current program's
+    // Metal/Plastic, Sustain and Damper.
+    void updateCoefficients(std::uint32_t dirty, float metalPlastic, float sustain, float damper);
+
+    void noteOn(int key, int velocity);
+    void noteOff(int key);
+    void sustainDown();
+    void sustainUp();
+    void allNotesOff();
+};
+
+void renderKeys(RenderJob* job);
