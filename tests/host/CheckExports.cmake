@@ -1,3 +1,4 @@
+cmake_policy(SET CMP0007 NEW)
 # The plug-in exports exactly its two entry points and leaves nothing unresolved
 # that the C++ runtime would bring in.
 execute_process(COMMAND nm -D --defined-only ${PLUGIN} OUTPUT_VARIABLE defined RESULT_VARIABLE status)
@@ -5,6 +6,7 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "nm failed on ${PLUGIN}")
 endif()
 string(REGEX REPLACE "[^\n]* [A-Za-z] ([^\n]+)\n" "\\1;" symbols "${defined}")
+list(REMOVE_ITEM symbols "")
 list(SORT symbols)
 if(NOT symbols STREQUAL "VSTPluginMain;main")
   message(FATAL_ERROR "unexpected exports: ${symbols}")
