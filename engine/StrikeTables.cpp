@@ -40,8 +40,9 @@ void fillRaw(float* raw, int length) {
 
 // Centred moving average; the window is cut at the ends and divided by what it holds.
 void fillSmooth(float* smooth, const float* raw, int length) {
+    const int period = length / 3;
     int halfWidth = length > kMaxSmoothingHalfWidth ? kMaxSmoothingHalfWidth : length - 1;
-    if (halfWidth > length / 3 / 2) halfWidth = length / 3 / 2;
+    if (halfWidth > period / 2) halfWidth = period / 2;
     for (int i = 0; i < length; ++i) {
         float sum = raw[i];
         float count = 1.0f;

@@ -14,14 +14,6 @@ TEST(Noise, GeneratorGivesTheClassicSequenceFromSeedOne) {
     EXPECT_EQ(generator.next(), 26500);
 }
 
-TEST(Noise, GeneratorsDoNotShareState) {
-    NoiseGenerator first(1);
-    NoiseGenerator second(1);
-    first.next();
-    first.next();
-    EXPECT_EQ(second.next(), 41);
-}
-
 TEST(Noise, TablesHoldTheSeededValues) {
     initNoise();
     EXPECT_NEAR(noiseValue[0], 1.2513e-3f, 5e-8f);
@@ -32,15 +24,6 @@ TEST(Noise, TablesHoldTheSeededValues) {
         ASSERT_LE(noiseValue[i], 1.0f);
         ASSERT_LE(std::fabs(noiseSlope[i]), 0.665f + 1e-6f);
     }
-}
-
-TEST(Noise, RepeatedInitKeepsTheValues) {
-    initNoise();
-    const float value = noiseValue[700];
-    const float slope = noiseSlope[700];
-    initNoise();
-    EXPECT_EQ(noiseValue[700], value);
-    EXPECT_EQ(noiseSlope[700], slope);
 }
 
 TEST(Noise, SmoothNoisePassesThroughTheValuesAndWraps) {

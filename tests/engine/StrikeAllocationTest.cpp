@@ -49,14 +49,6 @@ TEST(StrikeAllocation, FailureMidwayKeepsTheBuiltTablesOwned) {
     EXPECT_NEAR(model->strikeRaw[39][model->strikeLength[39] - 1], 0.0f, 0.1f);
 }
 
-TEST(StrikeAllocation, FailureAtTheFirstTable) {
-    auto model = tunedModel();
-    allocationsBeforeFailure = 0;
-    EXPECT_FALSE(model->buildStrikeTables());
-    allocationsBeforeFailure = -1;
-    expectBuiltUpTo(*model, 0);
-}
-
 TEST(StrikeAllocation, RetryAfterFailureCompletesTheTables) {
     auto model = tunedModel();
     allocationsBeforeFailure = 2 * 70;
