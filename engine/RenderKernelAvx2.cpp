@@ -25,6 +25,16 @@ struct Avx2Lanes {
     // a > b ? a : b per lane, so a NaN in a leaves b.
     static Vec larger(Vec a, Vec b) { return _mm256_max_ps(a, b); }
     static bool allGreater(Vec a, Vec b) { return _mm256_movemask_ps(_mm256_cmp_ps(a, b, _CMP_GT_OQ)) == 0xFF; }
+    // Lanes moved up by one with before's last lane entering at 0, and down by
+    // one with after's first lane entering at the top.
+    static Vec shiftInFromLeft(Vec before, Vec v) {
+        const __m256i middle = _mm256_castps_si256(_mm256_permute2f128_ps(before, v, 0x21));
+        return _mm256_castsi256_ps(_mm256_alignr_epi8(_mm256_castps_si256(v), middle, 12));
+    }
+    static Vec shiftInFromRight(Vec v, Vec after) {
+        const __m256i middle = _mm256_castps_si256(_mm256_permute2f128_ps(v, after, 0x21));
+        return _mm256_castsi256_ps(_mm256_alignr_epi8(middle, _mm256_castps_si256(v), 4));
+    }
     // All bits set in lanes 0..count-1, clear above.
     static Vec lanesUpTo(int count) {
         const __m256i lane = _mm256_set_epi32(7, 6, 5, 4, 3, 2, 1, 0);

@@ -28,6 +28,10 @@ struct Avx512Lanes {
     // a > b ? a : b per lane, so a NaN in a leaves b.
     static Vec larger(Vec a, Vec b) { return _mm512_max_ps(a, b); }
     static bool allGreater(Vec a, Vec b) { return _mm512_cmp_ps_mask(a, b, _CMP_GT_OQ) == 0xFFFF; }
+    // Lanes moved up by one with before's last lane entering at 0, and down by
+    // one with after's first lane entering at the top.
+    static Vec shiftInFromLeft(Vec before, Vec v) { return floats(_mm512_alignr_epi32(bits(v), bits(before), 15)); }
+    static Vec shiftInFromRight(Vec v, Vec after) { return floats(_mm512_alignr_epi32(bits(after), bits(v), 1)); }
     // All bits set in lanes 0..count-1, clear above.
     static Vec lanesUpTo(int count) {
         const __m512i lane = _mm512_set_epi32(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);

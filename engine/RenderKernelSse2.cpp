@@ -24,6 +24,15 @@ struct Sse2Lanes {
     // a > b ? a : b per lane, so a NaN in a leaves b.
     static Vec larger(Vec a, Vec b) { return _mm_max_ps(a, b); }
     static bool allGreater(Vec a, Vec b) { return _mm_movemask_ps(_mm_cmpgt_ps(a, b)) == 0xF; }
+    // [before[3], v[0], v[1], v[2]] and [v[1], v[2], v[3], after[0]].
+    static Vec shiftInFromLeft(Vec before, Vec v) {
+        const Vec edge = _mm_shuffle_ps(before, v, _MM_SHUFFLE(0, 0, 3, 3));
+        return _mm_shuffle_ps(edge, v, _MM_SHUFFLE(2, 1, 2, 0));
+    }
+    static Vec shiftInFromRight(Vec v, Vec after) {
+        const Vec edge = _mm_shuffle_ps(v, after, _MM_SHUFFLE(0, 0, 3, 3));
+        return _mm_shuffle_ps(v, edge, _MM_SHUFFLE(2, 0, 2, 1));
+    }
     // All bits set in lanes 0..count-1, clear above.
     static Vec lanesUpTo(int count) {
         const __m128i lane = _mm_set_epi32(3, 2, 1, 0);

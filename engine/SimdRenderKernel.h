@@ -32,16 +32,20 @@ inline float floatFromBits(std::uint32_t bits) {
     return value;
 }
 
-// One string of one key, copied out of the model for a stretch. Point j lives
-// at index j + W - 1, so the first moving point (1) starts an aligned vector;
-// the fixed ends and everything past the last point read as +0.
+// One string of one key, copied out of the model for a stretch. Points are in
+// chunks of W: chunk c holds points 1 + c·W .. (c + 1)·W at index W + c·W, so
+// every load and store of the state is aligned and matches an earlier store
+// exactly; neighbours come from shifting adjacent chunks in registers. The
+// chunk before the first holds point 0 in its last lane; it and everything past
+// the last point stay +0, which are the fixed ends.
 template <class V>
 struct LocalString {
     static constexpr int W = V::width;
     static constexpr int kSize = kMaxPoints + 3 * W;
     alignas(64) float x[kSize];
     alignas(64) float v[kSize];
-    // Link force j (between points j and j + 1) at index j + W.
+    // Link force j (between points j and j + 1) at index j: links c·W .. c·W + W − 1
+    // are the left links of point chunk c.
     alignas(64) float link[kSize];
 
     void load(const float* pos, const float* vel, int n) {
@@ -58,33 +62,50 @@ struct LocalString {
     float at(int point) const { return x[point + W - 1]; }
 };
 
-// Link forces 0..n-1 from the state at the start of the sample:
-// d·(v[j] − v[j+1]) + t·(x[j] − x[j+1]).
+// Link forces 0..n-1 of both strings from the state at the start of the
+// sample: d·(v[j] − v[j+1]) + t·(x[j] − x[j+1]).
 template <class V>
-inline void linkForces(LocalString<V>& s, int linkChunks, typename V::Vec t, typename V::Vec d) {
+inline void linkForces(LocalString<V>& a, LocalString<V>& b, int linkChunks, typename V::Vec tA,
+                       typename V::Vec tB, typename V::Vec d) {
     constexpr int W = V::width;
+    auto xaBefore = V::load(a.x);
+    auto vaBefore = V::load(a.v);
+    auto xbBefore = V::load(b.x);
+    auto vbBefore = V::load(b.v);
     for (int c = 0; c < linkChunks; ++c) {
-        const int i = c * W + W - 1;  // point j = c·W
-        const auto dv = V::sub(V::loadu(s.v + i), V::load(s.v + i + 1));
-        const auto dx = V::sub(V::loadu(s.x + i), V::load(s.x + i + 1));
-        V::store(s.link + c * W + W, V::add(V::mul(d, dv), V::mul(t, dx)));
+        const auto xa = V::load(a.x + W + c * W);
+        const auto va = V::load(a.v + W + c * W);
+        const auto xb = V::load(b.x + W + c * W);
+        const auto vb = V::load(b.v + W + c * W);
+        const auto dva = V::sub(V::shiftInFromLeft(vaBefore, va), va);
+        const auto dxa = V::sub(V::shiftInFromLeft(xaBefore, xa), xa);
+        const auto dvb = V::sub(V::shiftInFromLeft(vbBefore, vb), vb);
+        const auto dxb = V::sub(V::shiftInFromLeft(xbBefore, xb), xb);
+        V::store(a.link + c * W, V::add(V::mul(d, dva), V::mul(tA, dxa)));
+        V::store(b.link + c * W, V::add(V::mul(d, dvb), V::mul(tB, dxb)));
+        xaBefore = xa;
+        vaBefore = va;
+        xbBefore = xb;
+        vbBefore = vb;
     }
 }
 
-// Velocity increment of points j = 1 + c·W .. from the link forces, plus the
-// strike in its chunk, with lanes past the last point cleared; then the
-// symplectic step and the running peak.
+// Velocity increment of point chunk c from its left and right links, then the
+// symplectic step; returns the increment for the strike and the peak.
 template <class V>
-inline typename V::Vec stepChunk(LocalString<V>& s, int c, typename V::Vec loss, typename V::Vec strike,
-                                 typename V::Vec keep, typename V::Vec peak) {
+inline typename V::Vec forceOf(const LocalString<V>& s, int c, typename V::Vec loss) {
     constexpr int W = V::width;
-    const int i = c * W + W;  // point 1 + c·W; its left link is at the same index
-    const auto v = V::load(s.v + i);
-    auto acc = V::sub(V::sub(V::load(s.link + i), V::loadu(s.link + i + 1)), V::mul(loss, v));
-    acc = V::bitAnd(V::add(acc, strike), keep);
-    const auto vNew = V::add(v, acc);
-    V::store(s.v + i, vNew);
-    V::store(s.x + i, V::add(V::load(s.x + i), vNew));
+    const auto left = V::load(s.link + c * W);
+    const auto right = V::shiftInFromRight(left, V::load(s.link + c * W + W));
+    return V::sub(V::sub(left, right), V::mul(loss, V::load(s.v + W + c * W)));
+}
+
+template <class V>
+inline typename V::Vec step(LocalString<V>& s, int c, typename V::Vec acc, typename V::Vec peak) {
+    constexpr int W = V::width;
+    const auto v = V::add(V::load(s.v + W + c * W), acc);
+    V::store(s.v + W + c * W, v);
+    V::store(s.x + W + c * W, V::add(V::load(s.x + W + c * W), v));
     return V::larger(V::abs(acc), peak);
 }
 
@@ -96,8 +117,8 @@ void renderKey(KeyModel& m, int k, int frames, float* sumL, float* sumR) {
     constexpr int W = V::width;
     const int n = m.segments[k];
     const int linkChunks = (n + W - 1) / W;
-    const int pointChunks = (n - 1 + W - 1) / W;
-    const int lastLanes = (n - 1) - (pointChunks - 1) * W;
+    const int lastChunk = (n - 2) / W;
+    const int lastLanes = (n - 1) - lastChunk * W;
     const int tap = m.strikeTap[k];
     const int strikeChunk = (tap - 1) / W;
     const int strikeLane = (tap - 1) % W;
@@ -109,7 +130,6 @@ void renderKey(KeyModel& m, int k, int frames, float* sumL, float* sumR) {
     const Vec d = V::splat(m.highDamping[k]);
     const Vec loss = V::splat(m.loss[k]);
     const Vec threshold = V::splat(floatFromBits(kSilenceLevelBits) / m.frequency[k]);
-    const Vec all = V::lanesUpTo(W);
     const Vec lastKeep = V::lanesUpTo(lastLanes);
     const Vec strikeLaneMask = V::andNot(V::lanesUpTo(strikeLane), V::lanesUpTo(strikeLane + 1));
     const Vec negativeZero = V::splat(-0.0f);
@@ -125,8 +145,7 @@ void renderKey(KeyModel& m, int k, int frames, float* sumL, float* sumR) {
     b.load(m.pos[k][1], m.vel[k][1], n);
 
     for (int s = 0; s < frames; ++s) {
-        linkForces(a, linkChunks, tA, d);
-        linkForces(b, linkChunks, tB, d);
+        linkForces(a, b, linkChunks, tA, tB, d);
 
         Vec strike = negativeZero;
         if (strikeLeft > 0) {
@@ -135,18 +154,28 @@ void renderKey(KeyModel& m, int k, int frames, float* sumL, float* sumR) {
             strike = V::bitOr(V::bitAnd(strikeLaneMask, V::splat(value)), V::andNot(strikeLaneMask, negativeZero));
         }
 
-        Vec peak = V::splat(0.0f);
-        for (int c = 0; c < pointChunks; ++c) {
-            const Vec keep = c == pointChunks - 1 ? lastKeep : all;
-            const Vec chunkStrike = c == strikeChunk ? strike : negativeZero;
-            peak = stepChunk(a, c, loss, chunkStrike, keep, peak);
-            peak = stepChunk(b, c, loss, chunkStrike, keep, peak);
+        // One running peak per string keeps the two max chains apart.
+        Vec peakA = V::splat(0.0f);
+        Vec peakB = peakA;
+        for (int c = 0; c <= lastChunk; ++c) {
+            Vec accA = forceOf(a, c, loss);
+            Vec accB = forceOf(b, c, loss);
+            if (c == strikeChunk) {
+                accA = V::add(accA, strike);
+                accB = V::add(accB, strike);
+            }
+            if (c == lastChunk) {
+                accA = V::bitAnd(accA, lastKeep);
+                accB = V::bitAnd(accB, lastKeep);
+            }
+            peakA = step(a, c, accA, peakA);
+            peakB = step(b, c, accB, peakB);
         }
 
         sumL[s] = (b.at(tapLeft) + a.at(tapLeft)) + sumL[s];
         sumR[s] = (b.at(tapRight) + a.at(tapRight)) + sumR[s];
 
-        if (strikeLeft <= 0 && V::allGreater(threshold, peak)) {
+        if (strikeLeft <= 0 && V::allGreater(threshold, V::larger(peakA, peakB))) {
             m.active[k] = 0;
             break;
         }

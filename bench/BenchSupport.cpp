@@ -1,0 +1,70 @@
+#include "bench/BenchSupport.h"
+
+#include <vector>
+
+#include "bench/ScalarKernel.h"
+
+namespace {
+
+constexpr std::uint32_t kAllDirty = 0xFFFFFFFFu;
+constexpr float kMetalPlastic = 0.2f;
+constexpr float kSustain = 1.0f;
+constexpr float kDamper = 0.35f;
+
+Reference measured;
+
+// Best of several runs of one worker over all keys at full polyphony.
+double secondsPerFrame(RenderFunction render, int blocks) {
+    auto model = fullPolyphonyModel();
+    std::vector<float> left(kKernelBlock);
+    std::vector<float> right(kKernelBlock);
+    RenderJob job{0, 1, model.get(), left.data(), right.data(), kKernelBlock};
+    render(&job);
+    double best = 1e30;
+    for (int round = 0; round < 3; ++round) {
+        Stopwatch watch;
+        for (int b = 0; b < blocks; ++b) {
+            keepAllSounding(*model);
+            watch.start();
+            render(&job);
+            watch.stop();
+        }
+        best = std::min(best, watch.seconds() / (static_cast<double>(blocks) * kKernelBlock));
+    }
+    return best;
+}
+
+}  // namespace
+
+std::unique_ptr<KeyModel> fullPolyphonyModel() {
+    auto model = std::make_unique<KeyModel>();
+    model->tuneKeys();
+    model->pedalHeld = 0;
+    if (!model->buildStrikeTables()) return nullptr;
+    model->updateCoefficients(kAllDirty, kMetalPlastic, kSustain, kDamper);
+    for (int k = 0; k < kNumKeys; ++k) model->noteOn(k, 100);
+    return model;
+}
+
+int keepAllSounding(KeyModel& model) {
+    int struck = 0;
+    for (int k = 0; k < kNumKeys; ++k) {
+        if (model.active[k] == 0) {
+            model.noteOn(k, 100);
+            ++struck;
+        }
+    }
+    return struck;
+}
+
+const Reference& reference() { return measured; }
+
+void measureReference() {
+    measured.scalarSecondsPerFrame = secondsPerFrame(renderKeysScalar, 40);
+    measured.selectedSecondsPerFrame = secondsPerFrame(selectedRenderVariant().render, 200);
+}
+
+void reportRenderRate(benchmark::State& state, double frames, double seconds, double scalarSecondsPerFrame) {
+    state.counters["xRealTime"] = frames / kSampleRate / seconds;
+    state.counters["xScalar"] = scalarSecondsPerFrame * frames / seconds;
+}
