@@ -16,6 +16,11 @@ int main(int argc, char** argv) {
                                 std::to_string(1.0 / (ref.scalarSecondsPerFrame * kSampleRate)) + " x real time");
     benchmark::AddCustomContext("selected kernel, 88 keys, one worker",
                                 std::to_string(1.0 / (ref.selectedSecondsPerFrame * kSampleRate)) + " x real time");
+    benchmark::AddCustomContext("dense piece on the scalar kernel",
+                                std::to_string(1.0 / (ref.pieceScalarSecondsPerFrame * kSampleRate)) +
+                                    " x real time, keys sounding: average " +
+                                    std::to_string(ref.piece.averageActiveKeys) + ", most " +
+                                    std::to_string(ref.piece.mostActiveKeys));
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -62,6 +62,9 @@ const Reference& reference() { return measured; }
 void measureReference() {
     measured.scalarSecondsPerFrame = secondsPerFrame(renderKeysScalar, 40);
     measured.selectedSecondsPerFrame = secondsPerFrame(selectedRenderVariant().render, 200);
+    const DensePiece piece;
+    measured.piece = playPieceOnScalarKernel(piece);
+    measured.pieceScalarSecondsPerFrame = measured.piece.seconds / static_cast<double>(pieceFrames(piece));
 }
 
 void reportRenderRate(benchmark::State& state, double frames, double seconds, double scalarSecondsPerFrame) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <memory>
 
+#include "bench/PieceBaseline.h"
 #include "engine/KeyModel.h"
 #include "engine/RenderVariants.h"
 
@@ -22,10 +23,13 @@ std::unique_ptr<KeyModel> fullPolyphonyModel();
 int keepAllSounding(KeyModel& model);
 
 // Seconds per frame of the scalar kernel and of the selected kernel on one
-// worker at full polyphony, measured once before the benchmarks run.
+// worker at full polyphony, and the dense piece on the scalar kernel, measured
+// once before the benchmarks run.
 struct Reference {
     double scalarSecondsPerFrame = 0.0;
     double selectedSecondsPerFrame = 0.0;
+    PieceRun piece;
+    double pieceScalarSecondsPerFrame = 0.0;
 };
 const Reference& reference();
 void measureReference();

@@ -1,0 +1,81 @@
+#include "bench/PieceBaseline.h"
+
+#include <memory>
+#include <vector>
+
+#include "bench/BenchSupport.h"
+#include "bench/ScalarKernel.h"
+
+namespace {
+
+constexpr std::uint32_t kAllDirty = 0xFFFFFFFFu;
+// The first factory program.
+constexpr float kVolume = 0.5f;
+constexpr float kMetalPlastic = 0.2f;
+constexpr float kSustain = 0.7f;
+constexpr float kDamper = 0.35f;
+
+void apply(KeyModel& keys, const PieceMessage& m) {
+    const int status = m.status & 0xF0;
+    if (status == 0xB0 && m.data1 == 64) {
+        if (m.data2 != 0)
+            keys.sustainDown();
+        else
+            keys.sustainUp();
+    } else if (status == 0x90 && m.data2 != 0) {
+        keys.noteOn(m.data1 - 21, m.data2);
+    } else if (status == 0x80 || status == 0x90) {
+        keys.noteOff(m.data1 - 21);
+    }
+}
+
+float clip(float x) { return x > 1.0f ? 1.0f : (x < -1.0f ? -1.0f : x); }
+
+}  // namespace
+
+std::int64_t pieceFrames(const DensePiece& piece) { return piece.loopLength() / 2 / kPieceBlock * kPieceBlock; }
+
+PieceRun playPieceOnScalarKernel(const DensePiece& piece) {
+    auto keys = std::make_unique<KeyModel>();
+    keys->tuneKeys();
+    keys->pedalHeld = 0;
+    keys->buildStrikeTables();
+    keys->updateCoefficients(kAllDirty, kMetalPlastic, kSustain, kDamper);
+    std::vector<float> sumL(kPieceBlock);
+    std::vector<float> sumR(kPieceBlock);
+    std::vector<float> outL(kPieceBlock);
+    std::vector<float> outR(kPieceBlock);
+    std::vector<PieceMessage> due;
+    PieceRun run;
+    long activeSum = 0;
+    long blocks = 0;
+
+    Stopwatch watch;
+    watch.start();
+    for (std::int64_t start = 0; start < pieceFrames(piece); start += kPieceBlock) {
+        due.clear();
+        piece.messagesIn(start, kPieceBlock, [&due](const PieceMessage& m) { due.push_back(m); });
+        std::size_t next = 0;
+        for (int done = 0; done < kPieceBlock;) {
+            while (next < due.size() && due[next].frame - start <= done) apply(*keys, due[next++]);
+            int n = kPieceBlock - done;
+            if (next < due.size()) n = static_cast<int>(due[next].frame - start) - done;
+            RenderJob job{0, 1, keys.get(), sumL.data(), sumR.data(), n};
+            renderKeysScalar(&job);
+            for (int i = 0; i < n; ++i) {
+                outL[done + i] = clip(kVolume * (0.0f + sumL[i]));
+                outR[done + i] = clip(kVolume * (0.0f + sumR[i]));
+            }
+            done += n;
+        }
+        int active = 0;
+        for (int k = 0; k < kNumKeys; ++k) active += keys->active[k] != 0;
+        activeSum += active;
+        run.mostActiveKeys = std::max(run.mostActiveKeys, active);
+        ++blocks;
+    }
+    watch.stop();
+    run.seconds = watch.seconds();
+    run.averageActiveKeys = static_cast<double>(activeSum) / static_cast<double>(blocks);
+    return run;
+}

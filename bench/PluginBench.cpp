@@ -1,0 +1,68 @@
+// The built plug-in as a host drives it: the dense pedalled piece at 64-frame
+// blocks, and what each event time inside a block adds.
+#include "bench/BenchSupport.h"
+#include "bench/PluginHost.h"
+
+namespace {
+
+constexpr int kSustainParameter = 2;
+
+void BM_DensePiece(benchmark::State& state) {
+    const DensePiece piece;
+    const std::int64_t frames = pieceFrames(piece);
+    Stopwatch watch;
+    double rendered = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        PluginHost host(kPieceBlock);
+        if (!host.loaded()) {
+            state.SkipWithError("plug-in not loaded");
+            return;
+        }
+        state.ResumeTiming();
+        watch.start();
+        for (std::int64_t f = 0; f < frames; f += kPieceBlock) host.play(piece);
+        watch.stop();
+        rendered += static_cast<double>(frames);
+    }
+    reportRenderRate(state, rendered, watch.seconds(), reference().pieceScalarSecondsPerFrame);
+    state.counters["keysSounding"] = reference().piece.averageActiveKeys;
+}
+BENCHMARK(BM_DensePiece)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// Full polyphony at 512-frame blocks; every other block carries `cuts` pedal
+// presses at distinct offsets, which change nothing while the pedal is down
+// but each cut the block.
+void BM_EventTimes(benchmark::State& state) {
+    const int cuts = static_cast<int>(state.range(0));
+    constexpr int kBlock = 512;
+    PluginHost host(kBlock);
+    if (!host.loaded()) {
+        state.SkipWithError("plug-in not loaded");
+        return;
+    }
+    host.setParameter(kSustainParameter, 1.0f);
+    host.queue(0, 0xB0, 64, 127);
+    for (int note = 21; note <= 108; ++note) host.queue(0, 0x90, static_cast<unsigned char>(note), 100);
+    host.process();
+    Stopwatch plain;
+    Stopwatch cut;
+    double blocks = 0;
+    for (auto _ : state) {
+        plain.start();
+        host.process();
+        plain.stop();
+        for (int e = 1; e <= cuts; ++e) host.queue(e * kBlock / (cuts + 1), 0xB0, 64, 127);
+        cut.start();
+        host.process();
+        cut.stop();
+        blocks += 1;
+    }
+    state.counters["usPerBlockPlain"] = plain.seconds() / blocks * 1e6;
+    state.counters["usPerBlockCut"] = cut.seconds() / blocks * 1e6;
+    state.counters["usPerEventTime"] = (cut.seconds() - plain.seconds()) / blocks / cuts * 1e6;
+    state.counters["xRealTime"] = 2 * blocks * kBlock / kSampleRate / (plain.seconds() + cut.seconds());
+}
+BENCHMARK(BM_EventTimes)->Arg(4)->Arg(16)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,70 @@
+// Rendering through the worker pool: the full-polyphony kernel split over every
+// worker and mixed as the plug-in mixes it, and the bare cost of one pass.
+#include <vector>
+
+#include "bench/BenchSupport.h"
+#include "plugin/OutputMix.h"
+#include "plugin/WorkerPool.h"
+
+namespace {
+
+void runJob(void* job) { renderKeys(static_cast<RenderJob*>(job)); }
+
+void BM_Pool(benchmark::State& state) {
+    const int frames = static_cast<int>(state.range(0));
+    auto model = fullPolyphonyModel();
+    WorkerPool pool;
+    const int workers = pool.workerCount();
+    MixBuffer buffers[WorkerPool::kMaxWorkers];
+    RenderJob jobs[WorkerPool::kMaxWorkers];
+    for (int w = 0; w < workers; ++w) {
+        buffers[w].left.reset(new float[frames]);
+        buffers[w].right.reset(new float[frames]);
+        jobs[w] = {w, workers, model.get(), buffers[w].left.get(), buffers[w].right.get(), frames};
+    }
+    std::vector<float> left(frames);
+    std::vector<float> right(frames);
+    Stopwatch watch;
+    double rendered = 0;
+    for (auto _ : state) {
+        keepAllSounding(*model);
+        watch.start();
+        if (workers == 1) {
+            renderKeys(&jobs[0]);
+        } else {
+            for (int w = 0; w < workers; ++w) pool.setJob(w, runJob, &jobs[w]);
+            pool.runAll();
+        }
+        mixWorkers(buffers, workers, [] { return 0.5f; }, left.data(), right.data(), frames);
+        watch.stop();
+        benchmark::DoNotOptimize(left.data());
+        rendered += frames;
+    }
+    reportRenderRate(state, rendered, watch.seconds(), reference().scalarSecondsPerFrame);
+    state.counters["xOneWorker"] = reference().selectedSecondsPerFrame * rendered / watch.seconds();
+    state.counters["workers"] = workers;
+}
+BENCHMARK(BM_Pool)->Arg(512)->Arg(64)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
+// Wake every worker with nothing to do and wait for all of them.
+void BM_PoolPass(benchmark::State& state) {
+    WorkerPool pool;
+    if (pool.workerCount() < 2) {
+        state.SkipWithError("one processor: no pool");
+        return;
+    }
+    for (int w = 0; w < pool.workerCount(); ++w) pool.setJob(w, nullptr, nullptr);
+    Stopwatch watch;
+    double passes = 0;
+    watch.start();
+    for (auto _ : state) {
+        pool.runAll();
+        passes += 1;
+    }
+    watch.stop();
+    state.counters["usPerPass"] = watch.seconds() / passes * 1e6;
+    state.counters["workers"] = pool.workerCount();
+}
+BENCHMARK(BM_PoolPass)->UseRealTime();
+
+}  // namespace
