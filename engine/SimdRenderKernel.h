@@ -9,6 +9,9 @@
 //   job's key order afterwards, which keeps the float sum order;
 // - lanes run along the string points: every point sees the same operations in
 //   the same order as in the scalar code, with the fixed ends read as +0;
+// - the force pass runs one chunk ahead of the integration pass in the same
+//   sweep, so every force is still formed from the state at the start of the
+//   sample, without a round trip through memory;
 // - the strike is added as a vector holding -0.0 in every other lane, which
 //   leaves those lanes bit for bit as they were;
 // - the peak is kept per lane with max(|acc|, peak), which like the scalar
@@ -35,23 +38,20 @@ inline float floatFromBits(std::uint32_t bits) {
 // One string of one key, copied out of the model for a stretch. Points are in
 // chunks of W: chunk c holds points 1 + c·W .. (c + 1)·W at index W + c·W, so
 // every load and store of the state is aligned and matches an earlier store
-// exactly; neighbours come from shifting adjacent chunks in registers. The
-// chunk before the first holds point 0 in its last lane; it and everything past
-// the last point stay +0, which are the fixed ends.
+// exactly; neighbours come from shifting adjacent chunks in registers (an
+// unaligned load straddling two recent stores would stall). The chunk before
+// the first holds point 0 in its last lane; it and everything past the last
+// point stay +0, which are the fixed ends.
 template <class V>
 struct LocalString {
     static constexpr int W = V::width;
     static constexpr int kSize = kMaxPoints + 3 * W;
     alignas(64) float x[kSize];
     alignas(64) float v[kSize];
-    // Link force j (between points j and j + 1) at index j: links c·W .. c·W + W − 1
-    // are the left links of point chunk c.
-    alignas(64) float link[kSize];
 
     void load(const float* pos, const float* vel, int n) {
         std::memset(x, 0, sizeof x);
         std::memset(v, 0, sizeof v);
-        std::memset(link, 0, sizeof link);
         std::memcpy(x + W, pos + 1, sizeof(float) * (n - 1));
         std::memcpy(v + W, vel + 1, sizeof(float) * (n - 1));
     }
@@ -62,91 +62,87 @@ struct LocalString {
     float at(int point) const { return x[point + W - 1]; }
 };
 
-// Link forces 0..n-1 of both strings from the state at the start of the
-// sample: d·(v[j] − v[j+1]) + t·(x[j] − x[j+1]).
+// Walks a string chunk by chunk, one chunk of links ahead of the integration:
+// the links right of chunk c are formed from the old state of chunks c and
+// c + 1 before chunk c is moved, so every force sees the state at the start
+// of the sample.
 template <class V>
-inline void linkForces(LocalString<V>& a, LocalString<V>& b, int linkChunks, typename V::Vec tA,
-                       typename V::Vec tB, typename V::Vec d) {
-    constexpr int W = V::width;
-    auto xaBefore = V::load(a.x);
-    auto vaBefore = V::load(a.v);
-    auto xbBefore = V::load(b.x);
-    auto vbBefore = V::load(b.v);
-    for (int c = 0; c < linkChunks; ++c) {
-        const auto xa = V::load(a.x + W + c * W);
-        const auto va = V::load(a.v + W + c * W);
-        const auto xb = V::load(b.x + W + c * W);
-        const auto vb = V::load(b.v + W + c * W);
-        const auto dva = V::sub(V::shiftInFromLeft(vaBefore, va), va);
-        const auto dxa = V::sub(V::shiftInFromLeft(xaBefore, xa), xa);
-        const auto dvb = V::sub(V::shiftInFromLeft(vbBefore, vb), vb);
-        const auto dxb = V::sub(V::shiftInFromLeft(xbBefore, xb), xb);
-        V::store(a.link + c * W, V::add(V::mul(d, dva), V::mul(tA, dxa)));
-        V::store(b.link + c * W, V::add(V::mul(d, dvb), V::mul(tB, dxb)));
-        xaBefore = xa;
-        vaBefore = va;
-        xbBefore = xb;
-        vbBefore = vb;
-    }
-}
-
-// Velocity increment of point chunk c from its left and right links, then the
-// symplectic step; returns the increment for the strike and the peak.
-template <class V>
-inline typename V::Vec forceOf(const LocalString<V>& s, int c, typename V::Vec loss) {
-    constexpr int W = V::width;
-    const auto left = V::load(s.link + c * W);
-    const auto right = V::shiftInFromRight(left, V::load(s.link + c * W + W));
-    return V::sub(V::sub(left, right), V::mul(loss, V::load(s.v + W + c * W)));
-}
-
-template <class V>
-inline typename V::Vec step(LocalString<V>& s, int c, typename V::Vec acc, typename V::Vec peak) {
-    constexpr int W = V::width;
-    const auto v = V::add(V::load(s.v + W + c * W), acc);
-    V::store(s.v + W + c * W, v);
-    V::store(s.x + W + c * W, V::add(V::load(s.x + W + c * W), v));
-    return V::larger(V::abs(acc), peak);
-}
-
-// Runs one active key for up to `frames` samples, adding its pick-ups into
-// sumL/sumR; returns with the model's strike counter and active flag updated.
-template <class V>
-void renderKey(KeyModel& m, int k, int frames, float* sumL, float* sumR) {
+struct Sweep {
     using Vec = typename V::Vec;
-    constexpr int W = V::width;
-    const int n = m.segments[k];
-    const int linkChunks = (n + W - 1) / W;
-    const int lastChunk = (n - 2) / W;
-    const int lastLanes = (n - 1) - lastChunk * W;
-    const int tap = m.strikeTap[k];
-    const int strikeChunk = (tap - 1) / W;
-    const int strikeLane = (tap - 1) % W;
-    const int tapLeft = m.tapLeft[k];
-    const int tapRight = m.tapRight[k];
+    static constexpr int W = V::width;
+    Vec x, v, link;
 
-    const Vec tA = V::splat(m.tensionA[k]);
-    const Vec tB = V::splat(m.tensionB[k]);
-    const Vec d = V::splat(m.highDamping[k]);
-    const Vec loss = V::splat(m.loss[k]);
-    const Vec threshold = V::splat(floatFromBits(kSilenceLevelBits) / m.frequency[k]);
-    const Vec lastKeep = V::lanesUpTo(lastLanes);
-    const Vec strikeLaneMask = V::andNot(V::lanesUpTo(strikeLane), V::lanesUpTo(strikeLane + 1));
-    const Vec negativeZero = V::splat(-0.0f);
-    const float* raw = m.strikeRaw[k];
-    const float* smooth = m.strikeSmooth[k];
-    const float gainRaw = m.strikeGainRaw[k];
-    const float gainSmooth = m.strikeGainSmooth[k];
-    int strikeLeft = m.strikeLeft[k];
+    Sweep(const LocalString<V>& s, Vec t, Vec d) {
+        const Vec x0 = V::load(s.x);
+        const Vec v0 = V::load(s.v);
+        x = V::load(s.x + W);
+        v = V::load(s.v + W);
+        link = linkOf(x0, v0, x, v, t, d);
+    }
+    static Vec linkOf(Vec xBefore, Vec vBefore, Vec x1, Vec v1, Vec t, Vec d) {
+        const Vec dv = V::sub(V::shiftInFromLeft(vBefore, v1), v1);
+        const Vec dx = V::sub(V::shiftInFromLeft(xBefore, x1), x1);
+        return V::add(V::mul(d, dv), V::mul(t, dx));
+    }
+    // Increment of chunk c; loads chunk c + 1 and its links for the next call.
+    Vec force(const LocalString<V>& s, int c, Vec t, Vec d, Vec loss) {
+        nextX = V::load(s.x + 2 * W + c * W);
+        nextV = V::load(s.v + 2 * W + c * W);
+        nextLink = linkOf(x, v, nextX, nextV, t, d);
+        const Vec right = V::shiftInFromRight(link, nextLink);
+        return V::sub(V::sub(link, right), V::mul(loss, v));
+    }
+    Vec step(LocalString<V>& s, int c, Vec acc, Vec peak) {
+        const Vec vNew = V::add(v, acc);
+        V::store(s.v + W + c * W, vNew);
+        V::store(s.x + W + c * W, V::add(x, vNew));
+        x = nextX;
+        v = nextV;
+        link = nextLink;
+        return V::larger(V::abs(acc), peak);
+    }
+    Vec nextX, nextV, nextLink;
+};
 
-    LocalString<V> a;
-    LocalString<V> b;
-    a.load(m.pos[k][0], m.vel[k][0], n);
-    b.load(m.pos[k][1], m.vel[k][1], n);
+// One active key over a stretch: its constants hoisted, its strings copied
+// into local chunks, advanced one sample at a time.
+template <class V>
+class KeyRun {
+public:
+    using Vec = typename V::Vec;
+    static constexpr int W = V::width;
 
-    for (int s = 0; s < frames; ++s) {
-        linkForces(a, b, linkChunks, tA, tB, d);
+    void begin(KeyModel& model, int key) {
+        m = &model;
+        k = key;
+        n = m->segments[k];
+        lastChunk = (n - 2) / W;
+        const int tap = m->strikeTap[k];
+        strikeChunk = (tap - 1) / W;
+        const int strikeLane = (tap - 1) % W;
+        tapLeft = m->tapLeft[k];
+        tapRight = m->tapRight[k];
+        tA = V::splat(m->tensionA[k]);
+        tB = V::splat(m->tensionB[k]);
+        d = V::splat(m->highDamping[k]);
+        loss = V::splat(m->loss[k]);
+        threshold = V::splat(floatFromBits(kSilenceLevelBits) / m->frequency[k]);
+        lastKeep = V::lanesUpTo((n - 1) - lastChunk * W);
+        strikeLaneMask = V::andNot(V::lanesUpTo(strikeLane), V::lanesUpTo(strikeLane + 1));
+        raw = m->strikeRaw[k];
+        smooth = m->strikeSmooth[k];
+        gainRaw = m->strikeGainRaw[k];
+        gainSmooth = m->strikeGainSmooth[k];
+        strikeLeft = m->strikeLeft[k];
+        sounding = true;
+        a.load(m->pos[k][0], m->vel[k][0], n);
+        b.load(m->pos[k][1], m->vel[k][1], n);
+    }
 
+    // One sample; adds the pick-ups into sumL/sumR and clears `sounding` when
+    // the key falls silent (it still contributes to this sample).
+    void sample(float& sumL, float& sumR) {
+        const Vec negativeZero = V::splat(-0.0f);
         Vec strike = negativeZero;
         if (strikeLeft > 0) {
             --strikeLeft;
@@ -157,9 +153,11 @@ void renderKey(KeyModel& m, int k, int frames, float* sumL, float* sumR) {
         // One running peak per string keeps the two max chains apart.
         Vec peakA = V::splat(0.0f);
         Vec peakB = peakA;
+        Sweep<V> sa(a, tA, d);
+        Sweep<V> sb(b, tB, d);
         for (int c = 0; c <= lastChunk; ++c) {
-            Vec accA = forceOf(a, c, loss);
-            Vec accB = forceOf(b, c, loss);
+            Vec accA = sa.force(a, c, tA, d, loss);
+            Vec accB = sb.force(b, c, tB, d, loss);
             if (c == strikeChunk) {
                 accA = V::add(accA, strike);
                 accB = V::add(accB, strike);
@@ -168,23 +166,41 @@ void renderKey(KeyModel& m, int k, int frames, float* sumL, float* sumR) {
                 accA = V::bitAnd(accA, lastKeep);
                 accB = V::bitAnd(accB, lastKeep);
             }
-            peakA = step(a, c, accA, peakA);
-            peakB = step(b, c, accB, peakB);
+            peakA = sa.step(a, c, accA, peakA);
+            peakB = sb.step(b, c, accB, peakB);
         }
 
-        sumL[s] = (b.at(tapLeft) + a.at(tapLeft)) + sumL[s];
-        sumR[s] = (b.at(tapRight) + a.at(tapRight)) + sumR[s];
+        sumL = (b.at(tapLeft) + a.at(tapLeft)) + sumL;
+        sumR = (b.at(tapRight) + a.at(tapRight)) + sumR;
 
-        if (strikeLeft <= 0 && V::allGreater(threshold, V::larger(peakA, peakB))) {
-            m.active[k] = 0;
-            break;
-        }
+        if (strikeLeft <= 0 && V::allGreater(threshold, V::larger(peakA, peakB))) sounding = false;
     }
 
-    a.store(m.pos[k][0], m.vel[k][0], n);
-    b.store(m.pos[k][1], m.vel[k][1], n);
-    m.strikeLeft[k] = static_cast<std::int16_t>(strikeLeft);
-}
+    void end() {
+        a.store(m->pos[k][0], m->vel[k][0], n);
+        b.store(m->pos[k][1], m->vel[k][1], n);
+        m->strikeLeft[k] = static_cast<std::int16_t>(strikeLeft);
+        if (!sounding) m->active[k] = 0;
+    }
+
+    bool sounding;
+
+private:
+    LocalString<V> a;
+    LocalString<V> b;
+    KeyModel* m;
+    int k, n, lastChunk, strikeChunk, tapLeft, tapRight;
+    Vec tA, tB, d, loss, threshold, lastKeep, strikeLaneMask;
+    const float* raw;
+    const float* smooth;
+    float gainRaw, gainSmooth;
+    int strikeLeft;
+};
+
+// Keys are rendered a few at a time, sample by sample in job order: one key's
+// samples form a chain of dependent steps, and a short string alone cannot
+// keep the processor busy, but independent keys side by side can.
+constexpr int kKeysAtOnce = 2;
 
 template <class V>
 void renderKeysWith(RenderJob* job) {
@@ -195,6 +211,7 @@ void renderKeysWith(RenderJob* job) {
     const std::uint8_t keyStride = strideBits == 0 ? kNumKeys : strideBits;
     alignas(64) float sumL[kStretchFrames];
     alignas(64) float sumR[kStretchFrames];
+    KeyRun<V> runs[kKeysAtOnce];
 
     for (int done = 0; done < job->frames; done += kStretchFrames) {
         const int remaining = job->frames - done;
@@ -203,8 +220,23 @@ void renderKeysWith(RenderJob* job) {
             sumL[s] = 0.0f;
             sumR[s] = 0.0f;
         }
-        for (std::uint8_t k = firstKey; k < kNumKeys; k = static_cast<std::uint8_t>(k + keyStride))
-            if (m.active[k] != 0) renderKey<V>(m, k, frames, sumL, sumR);
+        std::uint8_t k = firstKey;
+        while (k < kNumKeys) {
+            int group = 0;
+            for (; k < kNumKeys && group < kKeysAtOnce; k = static_cast<std::uint8_t>(k + keyStride))
+                if (m.active[k] != 0) runs[group++].begin(m, k);
+            for (int s = 0; s < frames; ++s) {
+                bool any = false;
+                for (int g = 0; g < group; ++g) {
+                    if (runs[g].sounding) {
+                        runs[g].sample(sumL[s], sumR[s]);
+                        any = true;
+                    }
+                }
+                if (!any) break;
+            }
+            for (int g = 0; g < group; ++g) runs[g].end();
+        }
         for (int s = 0; s < frames; ++s) {
             job->outLeft[done + s] = sumL[s];
             job->outRight[done + s] = sumR[s];
