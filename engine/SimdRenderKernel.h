@@ -49,11 +49,16 @@ struct LocalString {
     alignas(64) float x[kSize];
     alignas(64) float v[kSize];
 
+    // Only the padding that a sweep reads is cleared: the chunk before the first
+    // and everything from point n to the end of the chunk after the last.
     void load(const float* pos, const float* vel, int n) {
-        std::memset(x, 0, sizeof x);
-        std::memset(v, 0, sizeof v);
+        const int end = W + ((n - 2) / W + 2) * W;
+        std::memset(x, 0, sizeof(float) * W);
+        std::memset(v, 0, sizeof(float) * W);
         std::memcpy(x + W, pos + 1, sizeof(float) * (n - 1));
         std::memcpy(v + W, vel + 1, sizeof(float) * (n - 1));
+        std::memset(x + W + n - 1, 0, sizeof(float) * (end - (W + n - 1)));
+        std::memset(v + W + n - 1, 0, sizeof(float) * (end - (W + n - 1)));
     }
     void store(float* pos, float* vel, int n) const {
         std::memcpy(pos + 1, x + W, sizeof(float) * (n - 1));
