@@ -22,7 +22,7 @@ double secondsPerFrame(RenderFunction render, int blocks) {
     render(&job);
     double best = 1e30;
     for (int round = 0; round < 3; ++round) {
-        Stopwatch watch;
+        Stopwatch watch(Stopwatch::threadCpu);
         for (int b = 0; b < blocks; ++b) {
             keepAllSounding(*model);
             watch.start();

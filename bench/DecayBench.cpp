@@ -41,7 +41,7 @@ void longDecay(benchmark::State& state, RenderFunction render) {
         // samples; watch those one sample at a time.
         RenderJob single = job;
         single.frames = 1;
-        Stopwatch frontWatch;
+        Stopwatch frontWatch(Stopwatch::threadCpu);
         for (int s = 0; s < kKernelBlock; ++s) {
             frontWatch.start();
             render(&single);
@@ -50,7 +50,7 @@ void longDecay(benchmark::State& state, RenderFunction render) {
         }
         double total = frontWatch.seconds();
         for (int second = 0; second < kSeconds; ++second) {
-            Stopwatch watch;
+            Stopwatch watch(Stopwatch::threadCpu);
             for (int b = 0; b < kBlocksPerSecond; ++b) {
                 watch.start();
                 render(&job);

@@ -12,7 +12,7 @@ void renderFullPolyphony(benchmark::State& state, RenderFunction render) {
     std::vector<float> left(kKernelBlock);
     std::vector<float> right(kKernelBlock);
     RenderJob job{0, 1, model.get(), left.data(), right.data(), kKernelBlock};
-    Stopwatch watch;
+    Stopwatch watch(Stopwatch::threadCpu);
     double frames = 0;
     int restruck = 0;
     for (auto _ : state) {
@@ -28,7 +28,7 @@ void renderFullPolyphony(benchmark::State& state, RenderFunction render) {
 }
 
 void BM_ScalarBaseline(benchmark::State& state) { renderFullPolyphony(state, renderKeysScalar); }
-BENCHMARK(BM_ScalarBaseline)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ScalarBaseline)->Unit(benchmark::kMicrosecond);
 
 void BM_Kernel(benchmark::State& state) {
     const RenderVariant& variant = kRenderVariants[state.range(0)];
@@ -39,6 +39,6 @@ void BM_Kernel(benchmark::State& state) {
     state.SetLabel(variant.name);
     renderFullPolyphony(state, variant.render);
 }
-BENCHMARK(BM_Kernel)->DenseRange(0, 2)->UseRealTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Kernel)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

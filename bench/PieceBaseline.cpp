@@ -50,7 +50,7 @@ PieceRun playPieceOnScalarKernel(const DensePiece& piece) {
     long activeSum = 0;
     long blocks = 0;
 
-    Stopwatch watch;
+    Stopwatch watch(Stopwatch::threadCpu);
     watch.start();
     for (std::int64_t start = 0; start < pieceFrames(piece); start += kPieceBlock) {
         due.clear();
