@@ -4,9 +4,9 @@
 // shared with the baseline build.
 //
 // It computes exactly what the plain sample-by-sample kernel computes:
-// - keys are independent, so each key runs a stretch of samples on its own
-//   while its strings sit in L1, and the pick-ups are summed per sample in the
-//   job's key order afterwards, which keeps the float sum order;
+// - keys are independent, so each key (two at a time, side by side) runs a
+//   stretch of samples while its strings sit in L1; every sample's pick-ups
+//   are still added in the job's key order, which keeps the float sum order;
 // - lanes run along the string points: every point sees the same operations in
 //   the same order as in the scalar code, with the fixed ends read as +0;
 // - the force pass runs one chunk ahead of the integration pass in the same
