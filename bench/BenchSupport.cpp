@@ -63,7 +63,7 @@ void measureReference() {
     measured.scalarSecondsPerFrame = secondsPerFrame(renderKeysScalar, 40);
     measured.selectedSecondsPerFrame = secondsPerFrame(selectedRenderVariant().render, 200);
     const DensePiece piece;
-    measured.piece = playPieceOnScalarKernel(piece);
+    measured.piece = playPieceInProcess(piece, renderKeysScalar);
     measured.pieceScalarSecondsPerFrame = measured.piece.seconds / static_cast<double>(pieceFrames(piece));
 }
 

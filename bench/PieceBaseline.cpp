@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
-#include "bench/ScalarKernel.h"
 
 namespace {
 
@@ -35,7 +34,7 @@ float clip(float x) { return x > 1.0f ? 1.0f : (x < -1.0f ? -1.0f : x); }
 
 std::int64_t pieceFrames(const DensePiece& piece) { return piece.loopLength() / 2 / kPieceBlock * kPieceBlock; }
 
-PieceRun playPieceOnScalarKernel(const DensePiece& piece) {
+PieceRun playPieceInProcess(const DensePiece& piece, RenderFunction render) {
     auto keys = std::make_unique<KeyModel>();
     keys->tuneKeys();
     keys->pedalHeld = 0;
@@ -61,7 +60,7 @@ PieceRun playPieceOnScalarKernel(const DensePiece& piece) {
             int n = kPieceBlock - done;
             if (next < due.size()) n = static_cast<int>(due[next].frame - start) - done;
             RenderJob job{0, 1, keys.get(), sumL.data(), sumR.data(), n};
-            renderKeysScalar(&job);
+            render(&job);
             for (int i = 0; i < n; ++i) {
                 outL[done + i] = clip(kVolume * (0.0f + sumL[i]));
                 outR[done + i] = clip(kVolume * (0.0f + sumR[i]));

@@ -1,10 +1,12 @@
-// The dense piece played on the scalar kernel in this process, one worker,
-// with every event applied at its exact frame: what the plug-in is compared with.
+// The dense piece played in this process on one worker, with every event
+// applied at its exact frame: on the scalar kernel it is what the plug-in is
+// compared with.
 #pragma once
 
 #include <cstdint>
 
 #include "bench/DensePiece.h"
+#include "engine/RenderVariants.h"
 
 constexpr int kPieceBlock = 64;
 
@@ -16,4 +18,4 @@ struct PieceRun {
     double averageActiveKeys = 0.0;
     int mostActiveKeys = 0;
 };
-PieceRun playPieceOnScalarKernel(const DensePiece& piece);
+PieceRun playPieceInProcess(const DensePiece& piece, RenderFunction render);

@@ -30,6 +30,20 @@ void BM_DensePiece(benchmark::State& state) {
 }
 BENCHMARK(BM_DensePiece)->UseRealTime()->Unit(benchmark::kMillisecond);
 
+// The same piece on the selected kernel in this process, one worker and no
+// pool: what the kernel alone gives at these block and stretch sizes.
+void BM_DensePieceOneWorker(benchmark::State& state) {
+    const DensePiece piece;
+    double seconds = 0;
+    double rendered = 0;
+    for (auto _ : state) {
+        seconds += playPieceInProcess(piece, selectedRenderVariant().render).seconds;
+        rendered += static_cast<double>(pieceFrames(piece));
+    }
+    reportRenderRate(state, rendered, seconds, reference().pieceScalarSecondsPerFrame);
+}
+BENCHMARK(BM_DensePieceOneWorker)->Unit(benchmark::kMillisecond);
+
 // Full polyphony at 512-frame blocks; every other block carries `cuts` pedal
 // presses at distinct offsets, which change nothing while the pedal is down
 // but each cut the block.
