@@ -215,7 +215,7 @@ TEST_F(RenderTool, WritesSixteenAndTwentyFourBitIntegerOrFloatSamples) {
         const StereoAudio audio = readWav(std::string("bits") + bits + ".wav", &info);
         EXPECT_EQ(info.format, SF_FORMAT_WAV | subtype) << bits;
         ASSERT_EQ(audio.frames(), exact.frames()) << bits;
-        const float step = 1.0f / static_cast<float>(1 << (std::atoi(bits) - 1));
+        const float step = std::ldexp(1.0f, 1 - std::atoi(bits));
         for (std::int64_t i = 0; i < exact.frames(); ++i)
             if (std::fabs(audio.left[i] - exact.left[i]) > step || std::fabs(audio.right[i] - exact.right[i]) > step) {
                 ADD_FAILURE() << bits << " bit sample " << i << " is more than one step from the float render";
