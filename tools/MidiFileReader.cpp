@@ -31,7 +31,7 @@ public:
     std::size_t offset() const { return pos; }
 
     std::uint8_t byte() {
-        if (pos >= end) fail("ends in the middle of an event");
+        if (pos >= end) fail("is truncated: it ends in the middle of an event");
         return bytes[pos++];
     }
 
@@ -54,7 +54,7 @@ public:
     }
 
     void skip(std::uint64_t count) {
-        if (count > end - pos) fail("ends in the middle of an event");
+        if (count > end - pos) fail("is truncated: it ends in the middle of an event");
         pos += static_cast<std::size_t>(count);
     }
 
@@ -143,7 +143,7 @@ Track readTrack(ByteReader reader) {
 MidiSequence parseMidiFile(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < 4 || std::memcmp(bytes.data(), "MThd", 4) != 0)
         throw RenderError("not a Standard MIDI File (no MThd header)");
-    ByteReader header(bytes, 4, bytes.size(), "header");
+    ByteReader header(bytes, 4, bytes.size(), "the header");
     const std::uint32_t headerLength = header.bigEndian(4);
     if (headerLength < 6) throw RenderError("header is " + std::to_string(headerLength) + " bytes long (must be 6)");
     const std::uint32_t format = header.bigEndian(2);

@@ -122,7 +122,7 @@ TEST(MidiTiming, MalformedFilesAreRefusedWithTheReason) {
         {Bytes{'R', 'I', 'F', 'F', 1, 2, 3}, "not a Standard MIDI File"},
         {Bytes(valid.begin(), valid.end() - 3), "truncated"},
         {twoTracks, "ends after 1 of 2 tracks"},
-        {withTrack({0x00, 0x90, 60}), "ends in the middle of an event"},
+        {withTrack({0x00, 0x90, 60}), "track 1 is truncated"},
         {withTrack({0x00, 60, 100}), "data byte without a status byte"},
         {withTrack({0x00, 0x90, 0x90, 100}), "where a data byte belongs"},
         {withTrack({0x81, 0x81, 0x81, 0x81, 0x01, 0x90, 60, 1}), "longer than 4 bytes"},
@@ -174,6 +174,28 @@ TEST(MidiTiming, DemoSpansTheKeyboardTheDynamicsAndThePedal) {
     EXPECT_EQ(timeline.events.back().bytes[0], 0xB0) << "the pedal lifts last";
     EXPECT_GT(timeline.endFrame, 25 * kRenderRate);
     EXPECT_LT(timeline.endFrame, 35 * kRenderRate);
+}
+
+TEST(MidiTiming, EveryCutOrDamagedFileIsReadOrRefusedCleanly) {
+    TrackBytes conductor;
+    conductor.tempo(0, 500000).event(0, {0xFF, 0x03, 0x03, 'a', 'b', 'c'}).tempo(480, 400000).end(0);
+    TrackBytes notes;
+    notes.event(0, {0xF0, 0x02, 0x01, 0xF7}).event(10, {0x90, 60, 100}).event(200, {62, 80})
+        .event(0x4000, {60, 0}).event(0, {0xB0, 64, 127}).end(5);
+    const Bytes file = midiFile(1, 480, {conductor, notes});
+    for (std::size_t length = 0; length < file.size(); ++length)
+        EXPECT_THROW(parseMidiFile(Bytes(file.begin(), file.begin() + length)), RenderError) << length << " bytes";
+    for (std::size_t at = 0; at < file.size(); ++at)
+        for (std::uint8_t flip : {0x01, 0x40, 0x80, 0xFF}) {
+            Bytes damaged = file;
+            damaged[at] ^= flip;
+            try {
+                const EventTimeline timeline = layOutInFrames(parseMidiFile(damaged));
+                EXPECT_TRUE(std::is_sorted(timeline.events.begin(), timeline.events.end(),
+                                           [](const TimedEvent& a, const TimedEvent& b) { return a.frame < b.frame; }));
+            } catch (const RenderError&) {
+            }
+        }
 }
 
 }  // namespace
