@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "editor/qngui.h"
+
 namespace {
 
 constexpr char kEffectName[] = "Quenor-m4";
@@ -27,10 +29,12 @@ quenor::quenor(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, kNum
     isSynth(true);
     canProcessReplacing(true);
     setSampleRate(44100.0f);
+    editor = new qngui(this);
     programsAreChunks(true);
 
     std::memcpy(programs, kFactoryPrograms, sizeof programs);
     std::atomic_ref<VstInt32>(curProgram).store(0, std::memory_order_relaxed);
+    for (int i = 0; i < kNumParameters; ++i) showInEditor(i, programs[0].parameters[i]);
 
     paramDirty.store(kAllDirty, std::memory_order_relaxed);
     resume();
@@ -45,6 +49,11 @@ float quenor::loadParameter(int program, int index) const {
 
 void quenor::storeParameter(int program, int index, float value) {
     std::atomic_ref<float>(programs[program].parameters[index]).store(value, std::memory_order_relaxed);
+}
+
+// The editor is always a qngui, made in the constructor.
+void quenor::showInEditor(int index, float value) {
+    if (editor) static_cast<AEffGUIEditor*>(editor)->setParameter(index, value);
 }
 
 int quenor::currentProgram() const {
@@ -71,6 +80,7 @@ float quenor::getParameter(VstInt32 index) {
 void quenor::setProgram(VstInt32 program) {
     if (!isValidProgram(program)) return;
     std::atomic_ref<VstInt32>(curProgram).store(program, std::memory_order_relaxed);
+    for (int i = 0; i < kNumParameters; ++i) showInEditor(i, loadParameter(program, i));
     paramDirty.store(kAllDirty, std::memory_order_release);
 }
 

@@ -43,6 +43,8 @@ private:
     float loadParameter(int program, int index) const;
     void storeParameter(int program, int index, float value);
     int currentProgram() const;
+    // Moves the editor's slider for a value the plug-in changed by itself.
+    void showInEditor(int index, float value);
 
     std::atomic<std::uint32_t> paramDirty{0};
     ProgramRecord programs[kNumPrograms];
