@@ -97,6 +97,24 @@ public:
 
     void processEvents() override { session.pumpEvents(); }
 
+    void paintDirtyAreas() override {
+        if (!alive || dirty.empty()) return;
+        std::vector<PixelRect> areas;
+        areas.swap(dirty);
+        {
+            CairoCanvas canvas(surface, width, height);
+            for (const PixelRect& area : areas) {
+                canvas.setClip(area);
+                handler.onPaint(canvas, area);
+            }
+        }
+        cairo_surface_flush(surface);
+        // One round trip, so that what was drawn is on the server when the
+        // idle call returns.
+        if (xcb_connection_t* conn = session.connection())
+            free(xcb_get_input_focus_reply(conn, xcb_get_input_focus(conn), nullptr));
+    }
+
     void invalidate(const PixelRect& area) override {
         const PixelRect limited = area.intersected({0, 0, width, height});
         if (!alive || limited.isEmpty()) return;
@@ -184,24 +202,6 @@ private:
                               std::abs(press.event_y - lastPress.y) <= kDoubleClickSlop;
         lastPress = {!isDouble, press.detail, press.time, press.event_x, press.event_y};
         return isDouble;
-    }
-
-    void paintDirtyAreas() override {
-        if (!alive || dirty.empty()) return;
-        std::vector<PixelRect> areas;
-        areas.swap(dirty);
-        {
-            CairoCanvas canvas(surface, width, height);
-            for (const PixelRect& area : areas) {
-                canvas.setClip(area);
-                handler.onPaint(canvas, area);
-            }
-        }
-        cairo_surface_flush(surface);
-        // One round trip, so that what was drawn is on the server when the
-        // idle call returns.
-        if (xcb_connection_t* conn = session.connection())
-            free(xcb_get_input_focus_reply(conn, xcb_get_input_focus(conn), nullptr));
     }
 
     struct Press {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 using namespace editortest;
@@ -19,6 +20,12 @@ int sameCount(const std::vector<std::uint32_t>& a, const std::vector<std::uint32
 }
 
 constexpr int kPixels = 494 * 238;
+
+int openDescriptors() {
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+    return count;
+}
 
 }  // namespace
 
@@ -109,6 +116,7 @@ TEST_F(EditorTest, HostDestroyingItsWindowFirstIsSurvived) {
 
 TEST_F(EditorTest, OpenAndCloseAHundredTimesLeavesNothingBehind) {
     const int errorsBefore = xErrorCount();
+    const int descriptorsBefore = openDescriptors();
     for (int i = 0; i < 100; ++i) {
         ASSERT_TRUE(openEditor());
         dispatch(effect, effEditIdle);
@@ -116,6 +124,7 @@ TEST_F(EditorTest, OpenAndCloseAHundredTimesLeavesNothingBehind) {
     }
     XSync(display(), False);
     EXPECT_EQ(host.child(), 0u) << "every editor window was destroyed";
+    EXPECT_EQ(openDescriptors(), descriptorsBefore) << "the editor's server connection closes with it";
     EXPECT_EQ(xErrorCount(), errorsBefore);
 }
 

@@ -227,3 +227,20 @@ TEST_F(EditorTest, ProgramChangesFromAnotherThreadWhileTheWindowPaints) {
     currentValues(values);
     EXPECT_EQ(sameCount(shot(), expectedPicture(values)), kPixels);
 }
+
+TEST_F(EditorTest, AControlDoubleClickResetsOnceThenActsAsAPress) {
+    const Window editor = openAndShow();
+    dispatch(effect, effSetProgram, 0, 1);  // Metal / Plastic at 1.0
+    idle(effect);
+    holdKey(XK_Control_L, true);
+    click(editor, sliderX(1, 0.9f), sliderY(1));
+    idle(effect);
+    EXPECT_FLOAT_EQ(parameter(effect, 1), 0.5f);
+    // The second press of a double click carries its own flag: no reset,
+    // the value follows the pointer.
+    click(editor, sliderX(1, 0.9f), sliderY(1));
+    holdKey(XK_Control_L, false);
+    idle(effect);
+    EXPECT_NEAR(parameter(effect, 1), 0.9f, 0.006f);
+    EXPECT_EQ(editCalls(effect), (std::vector<VstInt32>{101, 201, 101, 201}));
+}
