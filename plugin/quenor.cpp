@@ -1,6 +1,11 @@
 #include "plugin/quenor.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
+#include <new>
+
+#include "editor/qngui.h"
 
 namespace {
 
@@ -11,6 +16,11 @@ constexpr VstInt32 kVendorVersion = 100;
 bool isValidProgram(VstInt32 program) { return static_cast<std::uint32_t>(program) < kNumPrograms; }
 bool isValidParameter(VstInt32 index) { return static_cast<std::uint32_t>(index) < kNumParameters; }
 
+// 1/127 as the nearest float: MIDI velocity and controller values to 0..1.
+const float kMidiScale = std::bit_cast<float>(0x3C010204u);
+
+void runRenderJob(void* job) { renderKeys(static_cast<RenderJob*>(job)); }
+
 // A loaded name may lack its NUL; never read past the record's 24 bytes.
 void copyProgramName(const char* stored, char* out) {
     const std::size_t length = strnlen(stored, kProgramNameSize - 1);
@@ -20,23 +30,147 @@ void copyProgramName(const char* stored, char* out) {
 
 }  // namespace
 
-quenor::quenor(audioMasterCallback audioMaster) : AudioEffectX(audioMaster, kNumPrograms, 0) {
+quenor::quenor(audioMasterCallback audioMaster) : quenor(audioMaster, 0) {}
+
+quenor::quenor(audioMasterCallback audioMaster, int workers) : AudioEffectX(audioMaster, kNumPrograms, 0) {
     cEffect.numInputs = 0;
     cEffect.numOutputs = 2;
     cEffect.uniqueID = fourCharCode('q', 'n', '-', '4');
     isSynth(true);
     canProcessReplacing(true);
     setSampleRate(44100.0f);
+    editor = new qngui(this);
     programsAreChunks(true);
 
+    pool = workers > 0 ? std::make_unique<WorkerPool>(workers) : std::make_unique<WorkerPool>();
+    keys.tuneKeys();
+    keys.pedalHeld = 0;
+    if (!keys.buildStrikeTables()) throw std::bad_alloc();
+
     std::memcpy(programs, kFactoryPrograms, sizeof programs);
+    if (blockSize != 0 && !allocateMixBuffers(blockSize)) throw std::bad_alloc();
     std::atomic_ref<VstInt32>(curProgram).store(0, std::memory_order_relaxed);
+    for (int i = 0; i < kNumParameters; ++i) showInEditor(i, programs[0].parameters[i]);
 
     paramDirty.store(kAllDirty, std::memory_order_relaxed);
+    updateCoefficients();
     resume();
 }
 
 quenor::~quenor() = default;
+
+bool quenor::allocateMixBuffers(int frames) {
+    std::array<MixBuffer, WorkerPool::kMaxWorkers> fresh;
+    for (int w = 0; w < pool->workerCount(); ++w) {
+        fresh[w].left.reset(new (std::nothrow) float[frames]);
+        fresh[w].right.reset(new (std::nothrow) float[frames]);
+        if (!fresh[w].left || !fresh[w].right) return false;
+    }
+    mixBuffers = std::move(fresh);
+    mixCapacity = frames;
+    return true;
+}
+
+void quenor::setBlockSize(VstInt32 size) {
+    // Without room for the new size the old buffers stay, and blocks are
+    // rendered in pieces that fit them.
+    if (size > 0) allocateMixBuffers(size);
+    blockSize = size;
+}
+
+void quenor::updateCoefficients() {
+    const std::uint32_t dirty = paramDirty.exchange(0, std::memory_order_acquire);
+    if (dirty == 0) return;
+    const int program = currentProgram();
+    keys.updateCoefficients(dirty, loadParameter(program, kMetalPlastic), loadParameter(program, kSustain),
+                            loadParameter(program, kDamper));
+}
+
+VstInt32 quenor::processEvents(VstEvents* list) {
+    if (!list) return 1;
+    for (VstInt32 i = 0; i < list->numEvents; ++i) {
+        const VstEvent* event = list->events[i];
+        if (!event || event->type != kVstMidiType) continue;
+        const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
+        const int status = static_cast<unsigned char>(midi->midiData[0]) & 0xF0;
+        const int d1 = midi->midiData[1] & 0x7F;
+        const int d2 = midi->midiData[2] & 0x7F;
+
+        if (status == 0x90 || status == 0x80) {
+            const auto key = static_cast<std::uint8_t>(d1 - 21);
+            if (key >= kNumKeys) continue;
+            if (NoteEvent* node = events.scheduleEvent(midi->deltaFrames)) {
+                node->key = key;
+                node->velocity = static_cast<std::uint8_t>(d2);
+                node->on = status == 0x90 && d2 != 0;
+            }
+        } else if (status == 0xB0) {
+            if (d1 == 64) {
+                if (NoteEvent* node = events.scheduleEvent(midi->deltaFrames)) {
+                    node->key = kPedalKey;
+                    node->on = d2 != 0;
+                }
+            } else if (d1 == 7) {
+                const float volume = static_cast<float>(d2) * kMidiScale;
+                storeParameter(currentProgram(), kVolume, volume);
+                showInEditor(kVolume, volume);
+            } else if (d1 == 123) {
+                keys.allNotesOff();
+            }
+        }
+    }
+    return 1;
+}
+
+void quenor::applyEvent(const NoteEvent& event) {
+    if (event.key == kPedalKey) {
+        if (event.on)
+            keys.sustainDown();
+        else
+            keys.sustainUp();
+    } else if (event.on) {
+        keys.noteOn(event.key, event.velocity);
+    } else {
+        keys.noteOff(event.key);
+    }
+}
+
+void quenor::processReplacing(float**, float** outputs, VstInt32 frames) {
+    if (isSuspended()) return;
+    float* left = outputs[0];
+    float* right = outputs[1];
+    updateCoefficients();
+    for (VstInt32 remaining = frames; remaining > 0;) {
+        while (events.head() && events.head()->delta <= 0) {
+            applyEvent(*events.head());
+            events.recycleHead();
+        }
+        // A stretch ends at the next event and never outgrows the mix buffers,
+        // whatever the host announced as its block size.
+        VstInt32 n = std::min(remaining, mixCapacity);
+        if (events.head() && events.head()->delta < n) n = events.head()->delta;
+        renderBlock(left, right, n);
+        events.advance(n);
+        left += n;
+        right += n;
+        remaining -= n;
+    }
+}
+
+void quenor::renderBlock(float* left, float* right, int frames) {
+    const int workers = pool->workerCount();
+    RenderJob jobs[WorkerPool::kMaxWorkers];
+    for (int w = 0; w < workers; ++w)
+        jobs[w] = {w, workers, &keys, mixBuffers[w].left.get(), mixBuffers[w].right.get(), frames};
+    if (workers == 1) {
+        renderKeys(&jobs[0]);
+    } else {
+        for (int w = 0; w < workers; ++w) pool->setJob(w, runRenderJob, &jobs[w]);
+        pool->runAll();
+    }
+    mixWorkers(mixBuffers.data(), workers, [this] { return loadParameter(currentProgram(), kVolume); }, left,
+               right, frames);
+}
 
 float quenor::loadParameter(int program, int index) const {
     return std::atomic_ref<float>(const_cast<float&>(programs[program].parameters[index]))
@@ -45,6 +179,11 @@ float quenor::loadParameter(int program, int index) const {
 
 void quenor::storeParameter(int program, int index, float value) {
     std::atomic_ref<float>(programs[program].parameters[index]).store(value, std::memory_order_relaxed);
+}
+
+// The editor is always a qngui, made in the constructor.
+void quenor::showInEditor(int index, float value) {
+    if (editor) static_cast<AEffGUIEditor*>(editor)->setParameter(index, value);
 }
 
 int quenor::currentProgram() const {
@@ -71,6 +210,7 @@ float quenor::getParameter(VstInt32 index) {
 void quenor::setProgram(VstInt32 program) {
     if (!isValidProgram(program)) return;
     std::atomic_ref<VstInt32>(curProgram).store(program, std::memory_order_relaxed);
+    for (int i = 0; i < kNumParameters; ++i) showInEditor(i, loadParameter(program, i));
     paramDirty.store(kAllDirty, std::memory_order_release);
 }
 

@@ -1,0 +1,21 @@
+cmake_policy(SET CMP0007 NEW)
+# The plug-in exports exactly its two entry points and leaves nothing unresolved
+# that the C++ runtime would bring in.
+execute_process(COMMAND nm -D --defined-only ${PLUGIN} OUTPUT_VARIABLE defined RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${PLUGIN}")
+endif()
+string(REGEX REPLACE "[^\n]* [A-Za-z] ([^\n]+)\n" "\\1;" symbols "${defined}")
+list(REMOVE_ITEM symbols "")
+list(SORT symbols)
+if(NOT symbols STREQUAL "VSTPluginMain;main")
+  message(FATAL_ERROR "unexpected exports: ${symbols}")
+endif()
+execute_process(COMMAND nm -D --undefined-only ${PLUGIN} OUTPUT_VARIABLE undefined)
+# Weak references (w) are the runtime's optional hooks; a strong one would bind to the host's runtime.
+string(REGEX MATCHALL " U [^\n]+" strong "${undefined}")
+foreach(symbol ${strong})
+  if(symbol MATCHES "GLIBCXX|CXXABI| U _Z")
+    message(FATAL_ERROR "the plug-in depends on the host's C++ runtime: ${symbol}")
+  endif()
+endforeach()

@@ -1,0 +1,67 @@
+// Once the event free list has grown to the largest burst, a block allocates nothing.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "plugin/quenor.h"
+#include "tests/host/MidiDriver.h"
+
+namespace {
+std::atomic<bool> counting{false};
+std::atomic<long> allocations{0};
+
+void* countedAllocation(std::size_t size) {
+    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+}  // namespace
+
+void* operator new(std::size_t size) { return countedAllocation(size); }
+void* operator new[](std::size_t size) { return countedAllocation(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return countedAllocation(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+using namespace testhost;
+
+TEST(AudioPath, AllocatesNothingOnceWarm) {
+    for (int workers : {1, 2, 3}) {
+        SCOPED_TRACE(workers);
+        quenor plugin(nullptr, workers);
+        AEffect* effect = plugin.getAeffect();
+        std::vector<MidiMessage> burst;
+        for (int i = 0; i < 50; ++i) burst.push_back(noteOn(i * 7, 30 + i % 60, 100));
+        EventList warmList(burst);
+        effect->dispatcher(effect, effProcessEvents, 0, 0, warmList.get(), 0);
+        StereoBuffer out(512);
+        float* outputs[2] = {out.left.data(), out.right.data()};
+        effect->processReplacing(effect, nullptr, outputs, 512);
+
+        std::vector<MidiMessage> again;
+        for (int i = 0; i < 40; ++i) again.push_back(i % 2 ? noteOff(i * 9, 30 + i) : noteOn(i * 9, 30 + i, 60));
+        again.push_back(controller(100, 64, 127));
+        again.push_back(controller(0, 7, 100));
+        EventList list(again);
+
+        allocations = 0;
+        counting = true;
+        for (int block = 0; block < 20; ++block) {
+            if (block == 3) effect->dispatcher(effect, effProcessEvents, 0, 0, list.get(), 0);
+            effect->processReplacing(effect, nullptr, outputs, 512);
+        }
+        counting = false;
+        EXPECT_EQ(allocations.load(), 0);
+    }
+}

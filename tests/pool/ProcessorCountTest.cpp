@@ -1,0 +1,64 @@
+#include "platform/ProcessorCount.h"
+
+#include <gtest/gtest.h>
+#include <sched.h>
+
+#include <vector>
+
+#include "plugin/WorkerPool.h"
+#include "tests/pool/ThreadCount.h"
+
+namespace {
+
+// Restricts the calling thread to some of its processors, as a launch under a
+// narrower mask would, and puts the original mask back afterwards.
+class AffinityRestriction {
+public:
+    AffinityRestriction() { EXPECT_EQ(sched_getaffinity(0, sizeof original, &original), 0); }
+    ~AffinityRestriction() { EXPECT_EQ(sched_setaffinity(0, sizeof original, &original), 0); }
+
+    std::vector<int> allowed() const {
+        std::vector<int> cpus;
+        for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+            if (CPU_ISSET(cpu, &original)) {
+                cpus.push_back(cpu);
+            }
+        }
+        return cpus;
+    }
+
+    void limitTo(const std::vector<int>& cpus) const {
+        cpu_set_t mask;
+        CPU_ZERO(&mask);
+        for (int cpu : cpus) {
+            CPU_SET(cpu, &mask);
+        }
+        ASSERT_EQ(sched_setaffinity(0, sizeof mask, &mask), 0);
+    }
+
+private:
+    cpu_set_t original;
+};
+
+TEST(ProcessorCount, FollowsTheAffinityMask) {
+    AffinityRestriction restriction;
+    const std::vector<int> allowed = restriction.allowed();
+    ASSERT_FALSE(allowed.empty());
+    EXPECT_EQ(processorCount(), static_cast<int>(allowed.size()));
+
+    for (std::size_t n = 1; n <= allowed.size(); ++n) {
+        restriction.limitTo({allowed.begin(), allowed.begin() + n});
+        EXPECT_EQ(processorCount(), static_cast<int>(n));
+    }
+}
+
+TEST(ProcessorCount, OneAllowedProcessorGivesAThreadlessPool) {
+    AffinityRestriction restriction;
+    restriction.limitTo({restriction.allowed().front()});
+    const int before = threadCount();
+    WorkerPool pool;
+    EXPECT_EQ(pool.workerCount(), 1);
+    EXPECT_EQ(threadCount(), before);
+}
+
+}  // namespace
