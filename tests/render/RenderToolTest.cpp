@@ -312,6 +312,10 @@ TEST_F(RenderTool, DemoPlaysTheBuiltInPieceAndSummarises) {
     ASSERT_GE(firstAudible(direct), 0) << "the instrument makes no sound";
     expectSameAudio(rendered, direct, rendered.frames());
     expectEndsWhereSoundEnds(rendered, direct, demo.endFrame, limit);
+    const auto clipped = [](const std::vector<float>& channel) {
+        return std::count_if(channel.begin(), channel.end(), [](float x) { return std::fabs(x) >= 1.0f; });
+    };
+    EXPECT_EQ(clipped(rendered.left) + clipped(rendered.right), 0) << "the demo's loudest bars clip";
 }
 
 }  // namespace
