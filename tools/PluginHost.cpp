@@ -39,22 +39,20 @@ PluginHost::PluginHost(const std::string& requestedPath) : path(requestedPath) {
         throw fileError(path, std::string("cannot read plug-in: ") + std::strerror(errno));
     // A bare name would send dlopen searching the library path.
     const std::string loadPath = path.find('/') == std::string::npos ? "./" + path : path;
-    library = dlopen(loadPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* library = dlopen(loadPath.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library) throw fileError(path, "cannot load plug-in: " + loaderMessage(loadPath));
 
     auto entry = reinterpret_cast<PluginEntry>(dlsym(library, "VSTPluginMain"));
     if (!entry) {
-        dlclose(library);
         throw fileError(path, "not a plug-in: no VSTPluginMain entry point");
     }
     effect = entry(hostCallback);
     if (!effect) {
-        dlclose(library);
         throw fileError(path, "the plug-in refused to create an instance");
     }
     if (effect->magic != kEffectMagic) {
         // The record cannot be trusted with a close request.
-        dlclose(library);
+        effect = nullptr;
         throw fileError(path, "not a plug-in: its record has the wrong magic number");
     }
     const char* problem = nullptr;
@@ -72,13 +70,14 @@ PluginHost::PluginHost(const std::string& requestedPath) : path(requestedPath) {
 
 PluginHost::~PluginHost() { close(); }
 
+// The library itself stays loaded until the process ends: unloading it would
+// also unload libraries it depends on, orphaning what their start-up code
+// allocated, and a one-shot renderer gains nothing from it.
 void PluginHost::close() {
     if (!effect) return;
     if (resumed) dispatch(effMainsChanged, 0, 0);
     dispatch(effClose);
     effect = nullptr;
-    dlclose(library);
-    library = nullptr;
 }
 
 VstIntPtr PluginHost::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {

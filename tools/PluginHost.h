@@ -38,7 +38,6 @@ private:
     void close();
 
     std::string path;
-    void* library = nullptr;
     AEffect* effect = nullptr;
     bool resumed = false;
     std::vector<VstMidiEvent> midiEvents;

@@ -15,23 +15,19 @@ VstIntPtr answerVersionOnly(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void
 class Instance {
 public:
     explicit Instance(const std::string& path) {
-        library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!library) throw std::runtime_error(dlerror());
         auto entry = reinterpret_cast<AEffect* (*)(audioMasterCallback)>(dlsym(library, "VSTPluginMain"));
         effect = entry ? entry(answerVersionOnly) : nullptr;
         if (!effect) throw std::runtime_error("no instance from " + path);
     }
-    ~Instance() {
-        effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
-        dlclose(library);
-    }
+    // The library stays loaded, as in the renderer: unloading it would orphan
+    // its dependencies' start-up allocations.
+    ~Instance() { effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f); }
     VstIntPtr call(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt = 0.0f) {
         return effect->dispatcher(effect, opcode, index, value, ptr, opt);
     }
     AEffect* effect = nullptr;
-
-private:
-    void* library = nullptr;
 };
 
 struct EventList {
