@@ -61,12 +61,6 @@ void expectEndsWhereSoundEnds(const StereoAudio& rendered, const StereoAudio& di
         }
 }
 
-std::vector<DirectEvent> directEventsOf(const EventTimeline& timeline) {
-    std::vector<DirectEvent> events;
-    for (const TimedEvent& e : timeline.events) events.push_back({e.frame, e.bytes[0], e.bytes[1], e.bytes[2]});
-    return events;
-}
-
 class RenderTool : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -304,14 +298,16 @@ TEST_F(RenderTool, DemoPlaysTheBuiltInPieceAndSummarises) {
     for (const char* figure : {"s rendered", "peak", "clipped samples", "real time"})
         EXPECT_NE(result.errors.find(figure), std::string::npos) << result.errors;
 
+    // The block loop is compared with a direct drive above; here the demo's
+    // own events must come through whole: it plays from its first frame and
+    // lasts at least as long as its score.
     const EventTimeline demo = layOutInFrames(demoPiece());
     const StereoAudio rendered = readWav("demo.wav");
-    const std::int64_t limit = demo.endFrame + 30 * 44100;
-    const StereoAudio direct =
-        driveDirectly(QUENOR_PLUGIN_PATH, directEventsOf(demo), {512, -1, rendered.frames() + kSilenceFrames});
-    ASSERT_GE(firstAudible(direct), 0) << "the instrument makes no sound";
-    expectSameAudio(rendered, direct, rendered.frames());
-    expectEndsWhereSoundEnds(rendered, direct, demo.endFrame, limit);
+    EXPECT_GE(rendered.frames(), demo.endFrame);
+    EXPECT_LT(rendered.frames(), demo.endFrame + 30 * 44100);
+    const std::int64_t start = firstAudible(rendered);
+    EXPECT_GE(start, 0);
+    EXPECT_LT(start, 512) << "the demo starts on its first frame";
     const auto clipped = [](const std::vector<float>& channel) {
         return std::count_if(channel.begin(), channel.end(), [](float x) { return std::fabs(x) >= 1.0f; });
     };
