@@ -73,10 +73,10 @@ RenderOptions parseOptions(int argc, char** argv) {
         switch (code) {
             case 'o': options.output = optarg; break;
             case 'b': {
-                const long bits = wholeNumber(optarg, "--bits", 16, 32);
-                if (bits != 16 && bits != 24 && bits != 32)
-                    throw UsageError(std::string("--bits wants 16, 24 or 32, not '") + optarg + "'");
-                options.bits = static_cast<int>(bits);
+                const std::string bits = optarg;
+                if (bits != "16" && bits != "24" && bits != "32")
+                    throw UsageError("--bits wants 16, 24 or 32, not '" + bits + "'");
+                options.bits = std::stoi(bits);
                 break;
             }
             case 'p': options.program = static_cast<int>(wholeNumber(optarg, "--program", 0, 1000)); break;
