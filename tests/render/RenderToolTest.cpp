@@ -289,6 +289,28 @@ TEST_F(RenderTool, BadInputEndsInOneLineNamingTheFileAndLeavesNoOutput) {
     }
 }
 
+TEST_F(RenderTool, UsageMistakesAndInterruptionsWriteNothing) {
+    const std::vector<std::vector<std::string>> mistakes = {
+        {"--bits", "12", "-o", path("a.wav")},
+        {"--program", "1", "--preset", "bright", "-o", path("a.wav")},
+        {"--block", "0", "-o", path("a.wav")},
+        {"--tail", "-1", "-o", path("a.wav")},
+        {"one.mid", "two.mid", "-o", path("a.wav")},
+        {"--quiet"},
+    };
+    for (const auto& arguments : mistakes) {
+        const ToolResult result = runRenderTool(arguments);
+        EXPECT_EQ(result.exitCode, 2) << result.errors;
+        EXPECT_NE(result.errors.find("Try 'quenor-render --help'"), std::string::npos) << result.errors;
+    }
+    // The demo takes seconds to render; stopped early, it leaves no file.
+    const ToolResult stopped =
+        runRenderTool({"--plugin", QUENOR_PLUGIN_PATH, "--quiet", "-o", path("demo.wav")}, 300);
+    EXPECT_EQ(stopped.exitCode, 130) << stopped.errors;
+    EXPECT_EQ(stopped.errors, "quenor-render: " + path("demo.wav") + ": interrupted, nothing written\n");
+    EXPECT_EQ(files(), std::vector<std::string>{});
+}
+
 TEST_F(RenderTool, DemoPlaysTheBuiltInPieceAndSummarises) {
     const ToolResult result = runRenderTool({"--plugin", QUENOR_PLUGIN_PATH, "-o", path("demo.wav")});
     ASSERT_EQ(result.exitCode, 0) << result.errors;

@@ -3,7 +3,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-ToolResult runRenderTool(const std::vector<std::string>& arguments) {
+#include <csignal>
+
+ToolResult runRenderTool(const std::vector<std::string>& arguments, int interruptAfterMs) {
     std::vector<std::string> words{QUENOR_RENDER_PATH};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -21,6 +23,10 @@ ToolResult runRenderTool(const std::vector<std::string>& arguments) {
         ::_exit(127);
     }
     ::close(pipeEnds[1]);
+    if (interruptAfterMs > 0) {
+        ::usleep(interruptAfterMs * 1000);
+        ::kill(child, SIGINT);
+    }
     ToolResult result;
     char buffer[4096];
     ssize_t got;

@@ -10,4 +10,5 @@ struct ToolResult {
     std::string errors;
 };
 
-ToolResult runRenderTool(const std::vector<std::string>& arguments);
+// interruptAfterMs > 0 sends SIGINT that long after the start.
+ToolResult runRenderTool(const std::vector<std::string>& arguments, int interruptAfterMs = 0);
