@@ -175,6 +175,29 @@ TEST_F(EditorTest, ProgramChangesMoveEveryHandle) {
     EXPECT_TRUE(editCalls(effect).empty()) << "the plug-in's own changes are not sent back";
 }
 
+TEST_F(EditorTest, VolumeControllerMovesTheVolumeHandleAtTheNextIdle) {
+    openAndShow();
+    VstMidiEvent volume{};
+    volume.type = kVstMidiType;
+    volume.byteSize = sizeof volume;
+    volume.midiData[0] = static_cast<char>(0xB0);
+    volume.midiData[1] = 7;
+    volume.midiData[2] = 127;
+    VstEvents list{};
+    list.numEvents = 1;
+    list.events[0] = reinterpret_cast<VstEvent*>(&volume);
+    dispatch(effect, effProcessEvents, 0, 0, &list);
+    EXPECT_EQ(parameter(effect, 0), 1.0f);
+
+    const float before[4] = {0.5f, parameter(effect, 1), parameter(effect, 2), parameter(effect, 3)};
+    EXPECT_EQ(sameCount(shot(), expectedPicture(before)), kPixels) << "nothing moves before the idle";
+    idle(effect);
+    float values[4];
+    currentValues(values);
+    EXPECT_EQ(sameCount(shot(), expectedPicture(values)), kPixels);
+    EXPECT_TRUE(editCalls(effect).empty());
+}
+
 TEST_F(EditorTest, ValuesBeyondTheRangeAreDrawnInsideTheTrack) {
     ProgramChunk chunk{{-0.5f, 1.1f, 40.0f, 0.25f}, "odd"};
     ASSERT_EQ(dispatch(effect, effSetChunk, 1, sizeof chunk, &chunk), static_cast<VstIntPtr>(sizeof chunk));
