@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "editor/qngui.h"
+
 namespace {
 
 constexpr char kEffectName[] = "Quenor-m4";
@@ -37,6 +39,7 @@ quenor::quenor(audioMasterCallback audioMaster, int workers) : AudioEffectX(audi
     isSynth(true);
     canProcessReplacing(true);
     setSampleRate(44100.0f);
+    editor = new qngui(this);
     programsAreChunks(true);
 
     pool = workers > 0 ? std::make_unique<WorkerPool>(workers) : std::make_unique<WorkerPool>();
@@ -47,6 +50,7 @@ quenor::quenor(audioMasterCallback audioMaster, int workers) : AudioEffectX(audi
     std::memcpy(programs, kFactoryPrograms, sizeof programs);
     if (blockSize != 0 && !allocateMixBuffers(blockSize)) throw std::bad_alloc();
     std::atomic_ref<VstInt32>(curProgram).store(0, std::memory_order_relaxed);
+    for (int i = 0; i < kNumParameters; ++i) showInEditor(i, programs[0].parameters[i]);
 
     paramDirty.store(kAllDirty, std::memory_order_relaxed);
     updateCoefficients();
@@ -107,7 +111,9 @@ VstInt32 quenor::processEvents(VstEvents* list) {
                     node->on = d2 != 0;
                 }
             } else if (d1 == 7) {
-                storeParameter(currentProgram(), kVolume, static_cast<float>(d2) * kMidiScale);
+                const float volume = static_cast<float>(d2) * kMidiScale;
+                storeParameter(currentProgram(), kVolume, volume);
+                showInEditor(kVolume, volume);
             } else if (d1 == 123) {
                 keys.allNotesOff();
             }
@@ -175,6 +181,11 @@ void quenor::storeParameter(int program, int index, float value) {
     std::atomic_ref<float>(programs[program].parameters[index]).store(value, std::memory_order_relaxed);
 }
 
+// The editor is always a qngui, made in the constructor.
+void quenor::showInEditor(int index, float value) {
+    if (editor) static_cast<AEffGUIEditor*>(editor)->setParameter(index, value);
+}
+
 int quenor::currentProgram() const {
     return std::atomic_ref<VstInt32>(const_cast<VstInt32&>(curProgram)).load(std::memory_order_relaxed);
 }
@@ -199,6 +210,7 @@ float quenor::getParameter(VstInt32 index) {
 void quenor::setProgram(VstInt32 program) {
     if (!isValidProgram(program)) return;
     std::atomic_ref<VstInt32>(curProgram).store(program, std::memory_order_relaxed);
+    for (int i = 0; i < kNumParameters; ++i) showInEditor(i, loadParameter(program, i));
     paramDirty.store(kAllDirty, std::memory_order_release);
 }
 

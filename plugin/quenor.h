@@ -56,6 +56,8 @@ private:
     float loadParameter(int program, int index) const;
     void storeParameter(int program, int index, float value);
     int currentProgram() const;
+    // Moves the editor's slider for a value the plug-in changed by itself.
+    void showInEditor(int index, float value);
 
     void updateCoefficients();
     void applyEvent(const NoteEvent& event);

@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# Builds the plug-in and installs it where Linux hosts look for VST plug-ins.
+# Builds the plug-in and the render tool, then renders the built-in demo
+# through the plug-in to demo.wav.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-cmake -S . -B build -G Ninja >/dev/null
-ninja -C build
-mkdir -p "$HOME/.vst"
-cp build/quenor-m4.so "$HOME/.vst/"
-echo "installed $HOME/.vst/quenor-m4.so"
+cmake -S . -B build -G Ninja -DQUENOR_BUILD_TESTS=OFF >/dev/null
+ninja -C build quenor-m4 quenor-render
+build/quenor-render -o demo.wav

@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libbenchmark-dev
+  libx11-dev libcairo2-dev libxtst-dev xvfb
+  libsndfile1-dev
 )
 
 missing=()

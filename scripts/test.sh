@@ -9,7 +9,7 @@ bash scripts/install-deps.sh
 jobs=$(nproc)
 run_suite() {
   local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja -DQUENOR_BUILD_BENCH=ON "$@" >/dev/null
+  cmake -S . -B "$dir" -G Ninja -DQUENOR_BUILD_TESTS=ON -DQUENOR_BUILD_BENCH=ON "$@" >/dev/null
   ninja -C "$dir"
   ctest --test-dir "$dir" --output-on-failure -j "$jobs"
 }

@@ -54,7 +54,7 @@ TEST(EntryPoint, RecordFieldsAfterConstruction) {
     EXPECT_EQ(e->numParams, 0);
     EXPECT_EQ(e->numInputs, 0);
     EXPECT_EQ(e->numOutputs, 2);
-    EXPECT_EQ(e->flags, 0x130);
+    EXPECT_EQ(e->flags, 0x131);
     EXPECT_EQ(e->resvd1, 0);
     EXPECT_EQ(e->resvd2, 0);
     EXPECT_EQ(e->initialDelay, 0);

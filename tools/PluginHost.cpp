@@ -1,0 +1,142 @@
+#include "tools/PluginHost.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+
+#include "tools/RenderError.h"
+
+namespace {
+
+// The renderer offers the host services of none but the version query.
+VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+    return opcode == audioMasterVersion ? kVstVersion : 0;
+}
+
+using PluginEntry = AEffect* (*)(audioMasterCallback);
+
+constexpr std::size_t kEventPointersOffset = offsetof(VstEvents, events) / sizeof(VstIntPtr);
+static_assert(offsetof(VstEvents, events) % sizeof(VstIntPtr) == 0);
+
+// Program names are 24 bytes in the chunk; leave room for any plug-in.
+constexpr std::size_t kNameBufferSize = 256;
+
+std::string loaderMessage(const std::string& path) {
+    const char* message = dlerror();
+    std::string text = message ? message : "unknown loader error";
+    // The loader starts its message with the path; the caller names it already.
+    if (text.rfind(path + ": ", 0) == 0) text.erase(0, path.size() + 2);
+    return text;
+}
+
+}  // namespace
+
+PluginHost::PluginHost(const std::string& requestedPath) : path(requestedPath) {
+    if (::access(path.c_str(), R_OK) != 0)
+        throw fileError(path, std::string("cannot read plug-in: ") + std::strerror(errno));
+    // A bare name would send dlopen searching the library path.
+    const std::string loadPath = path.find('/') == std::string::npos ? "./" + path : path;
+    void* library = dlopen(loadPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!library) throw fileError(path, "cannot load plug-in: " + loaderMessage(loadPath));
+
+    auto entry = reinterpret_cast<PluginEntry>(dlsym(library, "VSTPluginMain"));
+    if (!entry) {
+        throw fileError(path, "not a plug-in: no VSTPluginMain entry point");
+    }
+    effect = entry(hostCallback);
+    if (!effect) {
+        throw fileError(path, "the plug-in refused to create an instance");
+    }
+    if (effect->magic != kEffectMagic) {
+        // The record cannot be trusted with a close request.
+        effect = nullptr;
+        throw fileError(path, "not a plug-in: its record has the wrong magic number");
+    }
+    const char* problem = nullptr;
+    if (!(effect->flags & effFlagsIsSynth))
+        problem = "not an instrument: the plug-in does not declare itself a synth";
+    else if (effect->numOutputs < 2)
+        problem = "not a stereo instrument: the plug-in has fewer than 2 outputs";
+    else if (!(effect->flags & effFlagsCanReplacing) || !effect->processReplacing)
+        problem = "the plug-in does not offer replacing processing";
+    if (problem) {
+        close();
+        throw fileError(path, problem);
+    }
+}
+
+PluginHost::~PluginHost() { close(); }
+
+// The library itself stays loaded until the process ends: unloading it would
+// also unload libraries it depends on, orphaning what their start-up code
+// allocated, and a one-shot renderer gains nothing from it.
+void PluginHost::close() {
+    if (!effect) return;
+    if (resumed) dispatch(effMainsChanged, 0, 0);
+    dispatch(effClose);
+    effect = nullptr;
+}
+
+VstIntPtr PluginHost::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+}
+
+void PluginHost::open(int blockSize) {
+    dispatch(effOpen);
+    dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(kRenderRate));
+    dispatch(effSetBlockSize, 0, blockSize);
+}
+
+std::string PluginHost::programName(int index) {
+    char name[kNameBufferSize] = {};
+    if (!dispatch(effGetProgramNameIndexed, index, 0, name)) return {};
+    name[kNameBufferSize - 1] = 0;
+    return name;
+}
+
+void PluginHost::selectProgram(int index) { dispatch(effSetProgram, 0, index); }
+
+void PluginHost::loadBank(const std::vector<std::uint8_t>& chunk, const std::string& source) {
+    std::vector<std::uint8_t> copy = chunk;  // the plug-in may keep or touch the buffer during the call
+    if (dispatch(effSetChunk, 0, static_cast<VstIntPtr>(copy.size()), copy.data()) == 0)
+        throw fileError(source, "the plug-in refused this bank (" + std::to_string(chunk.size()) + " bytes)");
+}
+
+std::vector<std::uint8_t> PluginHost::saveBank() {
+    void* data = nullptr;
+    const VstIntPtr size = dispatch(effGetChunk, 0, 0, &data);
+    if (size <= 0 || !data) throw fileError(path, "the plug-in gave no bank to save");
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    return {bytes, bytes + size};
+}
+
+void PluginHost::resume() {
+    dispatch(effMainsChanged, 0, 1);
+    resumed = true;
+}
+
+void PluginHost::sendEvents(std::span<const TimedEvent> events, std::int64_t blockStart) {
+    if (events.empty()) return;
+    midiEvents.assign(events.size(), VstMidiEvent{});
+    eventList.assign(kEventPointersOffset + events.size(), 0);
+    auto* list = reinterpret_cast<VstEvents*>(eventList.data());
+    list->numEvents = static_cast<VstInt32>(events.size());
+    VstEvent** pointers = reinterpret_cast<VstEvent**>(eventList.data() + kEventPointersOffset);
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        VstMidiEvent& midi = midiEvents[i];
+        midi.type = kVstMidiType;
+        midi.byteSize = sizeof(VstMidiEvent);
+        midi.deltaFrames = static_cast<VstInt32>(events[i].frame - blockStart);
+        for (int b = 0; b < 3; ++b) midi.midiData[b] = static_cast<char>(events[i].bytes[b]);
+        pointers[i] = reinterpret_cast<VstEvent*>(&midi);
+    }
+    dispatch(effProcessEvents, 0, 0, list);
+}
+
+void PluginHost::process(float* left, float* right, int frames) {
+    float* outputs[2] = {left, right};
+    effect->processReplacing(effect, nullptr, outputs, frames);
+}

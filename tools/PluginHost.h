@@ -1,0 +1,45 @@
+// One instance of an instrument plug-in, loaded the way a sequencer loads it:
+// dlopen, VSTPluginMain, and from then on only the record's entry points.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "tools/EventTimeline.h"
+#include "vst/VstInterface.h"
+
+class PluginHost {
+public:
+    // Loads the library and creates the instance; a library that is not a
+    // stereo instrument with replacing processing is refused with a RenderError.
+    explicit PluginHost(const std::string& path);
+    ~PluginHost();
+    PluginHost(const PluginHost&) = delete;
+    PluginHost& operator=(const PluginHost&) = delete;
+
+    // effOpen, the fixed sample rate and the block size.
+    void open(int blockSize);
+    int programCount() const { return effect->numPrograms; }
+    std::string programName(int index);
+    void selectProgram(int index);
+    void loadBank(const std::vector<std::uint8_t>& chunk, const std::string& source);
+    std::vector<std::uint8_t> saveBank();
+    void resume();
+
+    // Hands over the events of one block; their offsets count from blockStart.
+    void sendEvents(std::span<const TimedEvent> events, std::int64_t blockStart);
+    void process(float* left, float* right, int frames);
+
+private:
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                       float opt = 0.0f);
+    void close();
+
+    std::string path;
+    AEffect* effect = nullptr;
+    bool resumed = false;
+    std::vector<VstMidiEvent> midiEvents;
+    std::vector<VstIntPtr> eventList;  // a VstEvents header and its pointer array
+};

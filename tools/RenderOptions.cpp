@@ -1,0 +1,101 @@
+#include "tools/RenderOptions.h"
+
+#include <getopt.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+const char kUsage[] =
+    "Usage: quenor-render [options] [FILE.mid] -o OUT.wav\n"
+    "Renders a Standard MIDI File (format 0 or 1) through the Quenor-m4 instrument\n"
+    "to a stereo 44100 Hz WAV file. Without FILE.mid it plays the built-in demo.\n"
+    "\n"
+    "  -o, --output FILE      WAV file to write\n"
+    "  -b, --bits 16|24|32    sample format: 16 or 24 bit integer, 32 bit float (default)\n"
+    "  -p, --program N        play factory program N (0-3)\n"
+    "  -P, --preset NAME      play the program of that name: bright, plastic, metallic,\n"
+    "                         expressive, or a name from a loaded bank\n"
+    "      --block N          frames per processing block (default 512)\n"
+    "      --tail SECONDS     longest render after the last event (default 30); the\n"
+    "                         render ends sooner once the instrument is silent\n"
+    "      --plugin PATH      plug-in to load (default: quenor-m4.so beside this program)\n"
+    "      --bank FILE        load a saved 160-byte bank before playing\n"
+    "      --save-bank FILE   save the plug-in's bank (-o is then optional)\n"
+    "  -q, --quiet            no progress bar and no summary\n"
+    "  -h, --help             show this help\n"
+    "\n"
+    "An event at t seconds is played at frame round(t * 44100).\n";
+
+namespace {
+
+constexpr int kMaxBlockSize = 65536;
+constexpr double kMaxTailSeconds = 600.0;
+
+enum LongOnly { kBlock = 256, kTail, kPlugin, kBank, kSaveBank };
+
+long wholeNumber(const char* text, const char* option, long low, long high) {
+    errno = 0;
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != 0 || value < low || value > high)
+        throw UsageError(std::string(option) + " wants a whole number from " + std::to_string(low) + " to " +
+                         std::to_string(high) + ", not '" + text + "'");
+    return value;
+}
+
+double seconds(const char* text, const char* option, double high) {
+    errno = 0;
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (errno != 0 || end == text || *end != 0 || !std::isfinite(value) || value < 0.0 || value > high)
+        throw UsageError(std::string(option) + " wants seconds from 0 to " + std::to_string(static_cast<int>(high)) +
+                         ", not '" + text + "'");
+    return value;
+}
+
+}  // namespace
+
+RenderOptions parseOptions(int argc, char** argv) {
+    static const option kOptions[] = {
+        {"output", required_argument, nullptr, 'o'},   {"bits", required_argument, nullptr, 'b'},
+        {"program", required_argument, nullptr, 'p'},  {"preset", required_argument, nullptr, 'P'},
+        {"block", required_argument, nullptr, kBlock}, {"tail", required_argument, nullptr, kTail},
+        {"plugin", required_argument, nullptr, kPlugin}, {"bank", required_argument, nullptr, kBank},
+        {"save-bank", required_argument, nullptr, kSaveBank}, {"quiet", no_argument, nullptr, 'q'},
+        {"help", no_argument, nullptr, 'h'},           {nullptr, 0, nullptr, 0},
+    };
+    RenderOptions options;
+    opterr = 0;
+    optind = 1;
+    int code;
+    while ((code = getopt_long(argc, argv, ":o:b:p:P:qh", kOptions, nullptr)) != -1) {
+        switch (code) {
+            case 'o': options.output = optarg; break;
+            case 'b': {
+                const std::string bits = optarg;
+                if (bits != "16" && bits != "24" && bits != "32")
+                    throw UsageError("--bits wants 16, 24 or 32, not '" + bits + "'");
+                options.bits = std::stoi(bits);
+                break;
+            }
+            case 'p': options.program = static_cast<int>(wholeNumber(optarg, "--program", 0, 1000)); break;
+            case 'P': options.preset = optarg; break;
+            case kBlock: options.blockSize = static_cast<int>(wholeNumber(optarg, "--block", 1, kMaxBlockSize)); break;
+            case kTail: options.tailSeconds = seconds(optarg, "--tail", kMaxTailSeconds); break;
+            case kPlugin: options.plugin = optarg; break;
+            case kBank: options.bank = optarg; break;
+            case kSaveBank: options.saveBank = optarg; break;
+            case 'q': options.quiet = true; break;
+            case 'h': options.help = true; break;
+            case ':': throw UsageError(std::string("option ") + argv[optind - 1] + " needs a value");
+            default: throw UsageError(std::string("unknown option ") + argv[optind - 1]);
+        }
+    }
+    if (options.help) return options;
+    if (optind < argc) options.midiFile = argv[optind++];
+    if (optind < argc) throw UsageError(std::string("unexpected argument '") + argv[optind] + "'");
+    if (options.program && options.preset) throw UsageError("give either --program or --preset, not both");
+    if (options.output.empty() && options.saveBank.empty()) throw UsageError("no output file: give -o OUT.wav");
+    return options;
+}
