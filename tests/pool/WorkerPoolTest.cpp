@@ -29,11 +29,19 @@ TEST(WorkerPool, WorkerCountIsClamped) {
     EXPECT_EQ(WorkerPool().workerCount(), std::clamp(processorCount(), 1, 16));
 }
 
-TEST(WorkerPool, OneWorkerStartsNoThread) {
+TEST(WorkerPool, OneWorkerStartsNoThreadAndRunsItsJobInline) {
     const int before = threadCount();
     WorkerPool pool(1);
     EXPECT_EQ(pool.workerCount(), 1);
     EXPECT_EQ(threadCount(), before);
+
+    int currentPass = 3;
+    CountingJob job{&currentPass};
+    pool.setJob(0, countRun, &job);
+    pool.runAll();
+    EXPECT_EQ(job.runs, 1);
+    EXPECT_EQ(job.lastPassSeen, 3);
+
     pool.shutdown();
     EXPECT_EQ(pool.workerCount(), 1);
 }
@@ -96,6 +104,8 @@ TEST(WorkerPool, ShutdownEndsEveryThreadWithoutRunningAJob) {
         EXPECT_EQ(pool.slot(w).jobFunction, nullptr);
         EXPECT_FALSE(pool.slot(w).thread.joinable());
     }
+    pool.runAll();
+    EXPECT_EQ(jobs[0].runs, 1);
 }
 
 TEST(WorkerPool, DestructionEndsTheThreads) {
