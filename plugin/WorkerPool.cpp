@@ -38,6 +38,14 @@ void WorkerPool::setJob(std::int32_t index, WorkerJob function, void* argument) 
 }
 
 void WorkerPool::runAll() {
+    // Without threads there is no done to wait for: run the one job here
+    // rather than wait forever.
+    if (count == 1) {
+        if (slots[0].jobFunction != nullptr) {
+            slots[0].jobFunction(slots[0].jobArgument);
+        }
+        return;
+    }
     for (std::int32_t w = 0; w < count; ++w) {
         slots[w].go.set();
     }

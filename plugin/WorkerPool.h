@@ -33,8 +33,8 @@ public:
 
     // Between passes only; index is not checked.
     void setJob(std::int32_t index, WorkerJob function, void* argument);
-    // Starts every worker, then returns once each has run its job. Only for
-    // more than one worker.
+    // Starts every worker, then returns once each has run its job. A pool of
+    // one runs its job on the caller's thread; a shut-down pool runs nothing.
     void runAll();
     // Ends and joins every thread; the count is 0 afterwards.
     void shutdown();

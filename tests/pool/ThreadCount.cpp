@@ -1,16 +1,32 @@
 #include "tests/pool/ThreadCount.h"
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <string>
 #include <thread>
 
-int threadCount() {
-    // A sanitizer runtime starts a helper thread along with the process's
-    // first thread; let that happen before anything is counted.
-    static const bool runtimeThreadsStarted = [] {
-        std::thread([] {}).join();
+namespace {
+
+// Sanitizer runtimes start a helper thread of their own with the first thread
+// the program creates; start one here so every count already includes it.
+void startRuntimeHelpers() {
+    static const bool started = [] {
+        pid_t tid = 0;
+        std::thread([&tid] { tid = gettid(); }).join();
+        const std::string task = "/proc/self/task/" + std::to_string(tid);
+        while (std::filesystem::exists(task)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         return true;
     }();
-    (void)runtimeThreadsStarted;
+    static_cast<void>(started);
+}
+
+}  // namespace
+
+int threadCount() {
+    startRuntimeHelpers();
     int count = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
         ++count;
