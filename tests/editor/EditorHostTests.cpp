@@ -202,7 +202,7 @@ TEST_F(EditorTest, WhereSlidersOverlapTheLaterOneGetsThePointer) {
         const float rightValue = std::max(0.0f, static_cast<float>(x - (249 + 19)) / 178.0f);
         dispatch(effect, effSetProgram, 0, 0);
         idle(effect);
-        hostCalls().clear();
+        recorder().clear();
         click(editor, x, sliderY(0));
         idle(effect);
         EXPECT_FLOAT_EQ(parameter(effect, 0), 0.5f) << x;

@@ -3,7 +3,6 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <cairo.h>
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <chrono>
@@ -26,12 +25,6 @@ int countError(Display*, XErrorEvent*) {
     return 0;
 }
 
-VstIntPtr hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float) {
-    if (opcode == audioMasterVersion) return kVstVersion;
-    hostCalls().push_back({effect, opcode, index});
-    return opcode == audioMasterBeginEdit || opcode == audioMasterEndEdit ? 1 : 0;
-}
-
 std::vector<std::uint8_t> readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -48,14 +41,14 @@ void settle() {
 
 }  // namespace
 
-std::vector<HostCall>& hostCalls() {
-    static std::vector<HostCall> calls;
-    return calls;
+testhost::RecordingHost& recorder() {
+    static testhost::RecordingHost host;
+    return host;
 }
 
 std::vector<VstInt32> editCalls(AEffect* effect) {
     std::vector<VstInt32> result;
-    for (const HostCall& call : hostCalls()) {
+    for (const testhost::HostCall& call : recorder().calls()) {
         if (call.effect != effect) continue;
         if (call.opcode == audioMasterBeginEdit) result.push_back(100 + call.index);
         if (call.opcode == audioMasterEndEdit) result.push_back(200 + call.index);
@@ -65,10 +58,10 @@ std::vector<VstInt32> editCalls(AEffect* effect) {
 }
 
 AEffect* loadPlugin() {
-    static void* library = dlopen(QUENOR_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
-    if (!library) throw std::runtime_error(dlerror());
-    auto entry = reinterpret_cast<AEffect* (*)(audioMasterCallback)>(dlsym(library, "VSTPluginMain"));
-    AEffect* effect = entry(hostCallback);
+    // Kept loaded for the whole run, as a host keeps a plug-in it shows.
+    static const auto* library = new testhost::PluginLibrary;
+    recorder();  // active before the plug-in's first callback
+    AEffect* effect = library->entry()(testhost::RecordingHost::callback);
     if (!effect) throw std::runtime_error("VSTPluginMain refused");
     effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
     return effect;
@@ -226,7 +219,7 @@ VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr v
 }
 
 void EditorTest::SetUp() {
-    hostCalls().clear();
+    recorder().clear();
     effect = loadPlugin();
 }
 

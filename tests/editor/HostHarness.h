@@ -12,18 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/host/HostHarness.h"
 #include "vst/VstInterface.h"
 
 namespace editortest {
 
-struct HostCall {
-    AEffect* effect;
-    VstInt32 opcode;
-    VstInt32 index;
-};
-
-// Every callback the plug-in made, in order (version queries excluded).
-std::vector<HostCall>& hostCalls();
+// Records every callback the plug-in makes, in order.
+testhost::RecordingHost& recorder();
 std::vector<VstInt32> editCalls(AEffect* effect);
 
 AEffect* loadPlugin();

@@ -116,7 +116,7 @@ TEST_F(EditorTest, ControlClickResetsToTheMiddleAsOneEdit) {
 
     // With shift as well it is a fine press, not a reset.
     dispatch(effect, effSetProgram, 0, 1);
-    hostCalls().clear();
+    recorder().clear();
     holdKey(XK_Control_L, true);
     holdKey(XK_Shift_L, true);
     click(editor, sliderX(1, 0.9f) + 20, sliderY(1));
@@ -154,7 +154,7 @@ TEST_F(EditorTest, ArrowKeysStepTheSliderLastPressed) {
     EXPECT_EQ(dispatch(effect, effEditKeyDown, 0, up.virt, nullptr, up.modifier), 0) << "nothing has the focus yet";
     click(editor, sliderX(0, 0.5f), sliderY(0));
     idle(effect);
-    hostCalls().clear();
+    recorder().clear();
     EXPECT_EQ(dispatch(effect, effEditKeyDown, 0, up.virt, nullptr, 0), 1);
     EXPECT_FLOAT_EQ(parameter(effect, 0), 0.55f);
     EXPECT_EQ(dispatch(effect, effEditKeyDown, 0, 11, nullptr, 1), 1) << "shift + left";
