@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "bench/ScalarKernel.h"
+#include "engine/RenderVariants.h"
 
 namespace {
 

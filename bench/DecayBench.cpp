@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
-#include "bench/ScalarKernel.h"
+#include "engine/RenderVariants.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "bench/PluginHost.h"
 
-#include <dlfcn.h>
+#include <exception>
 
 namespace {
 
@@ -12,23 +12,22 @@ VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, fl
 
 PluginHost::PluginHost(int blockSize)
     : frames(blockSize), midi(kMaxEvents), outLeft(blockSize), outRight(blockSize) {
-    library = dlopen(QUENOR_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
-    if (!library) return;
-    using Entry = AEffect* (*)(audioMasterCallback);
-    const auto entry = reinterpret_cast<Entry>(dlsym(library, "VSTPluginMain"));
-    if (!entry) return;
-    effect = entry(hostCallback);
-    if (!effect) return;
+    try {
+        library = std::make_unique<testhost::PluginLibrary>();
+        instance = std::make_unique<testhost::PluginInstance>(*library, hostCallback);
+    } catch (const std::exception&) {
+        instance.reset();
+        return;
+    }
+    effect = instance->effect();
     effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
     effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
     effect->dispatcher(effect, effSetBlockSize, 0, blockSize, nullptr, 0.0f);
     effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
 }
 
-PluginHost::~PluginHost() {
-    if (effect) effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
-    if (library) dlclose(library);
-}
+// The instance closes before its library goes.
+PluginHost::~PluginHost() { instance.reset(); }
 
 void PluginHost::queue(int delta, unsigned char status, unsigned char data1, unsigned char data2) {
     if (list.numEvents == kMaxEvents) return;

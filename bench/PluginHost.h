@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "bench/DensePiece.h"
+#include "tests/support/HostHarness.h"
 #include "vst/VstInterface.h"
 
 class PluginHost {
@@ -14,7 +16,7 @@ public:
     PluginHost(const PluginHost&) = delete;
     PluginHost& operator=(const PluginHost&) = delete;
 
-    bool loaded() const { return effect != nullptr; }
+    bool loaded() const { return instance != nullptr; }
     void setParameter(int index, float value) { effect->setParameter(effect, index, value); }
 
     // Queues a message at an offset inside the next block.
@@ -34,7 +36,8 @@ private:
         VstEvent* events[kMaxEvents];
     };
 
-    void* library = nullptr;
+    std::unique_ptr<testhost::PluginLibrary> library;
+    std::unique_ptr<testhost::PluginInstance> instance;
     AEffect* effect = nullptr;
     int frames;
     std::int64_t position = 0;

@@ -1,6 +1,7 @@
 #include "editor/qngui.h"
 
 #include "vst/AudioEffect.h"
+#include "vst/EditorFactory.h"
 #include "vstgui/CBitmap.h"
 #include "vstgui/CFrame.h"
 #include "vstgui/CHorizontalSlider.h"
@@ -95,3 +96,5 @@ void qngui::onValueChanged(CControl* control) {
     if (tag & kNonParameterTags) return;
     effect->setParameter(tag & 0xFF, control->getValue());
 }
+
+AEffGUIEditor* createEditor(AudioEffect* effect) { return new qngui(effect); }

@@ -10,6 +10,9 @@ using RenderFunction = void (*)(RenderJob*);
 void renderKeysSse2(RenderJob* job);
 void renderKeysAvx2(RenderJob* job);
 void renderKeysAvx512(RenderJob* job);
+// The plain sample-by-sample reference that every variant must reproduce
+// exactly; never chosen for rendering.
+void renderKeysScalar(RenderJob* job);
 
 struct RenderVariant {
     const char* name;

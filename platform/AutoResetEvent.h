@@ -3,14 +3,18 @@
 // blocks in the kernel with no time-out and never spins.
 #pragma once
 
-#include <atomic>
-#include <cstdint>
+#include <memory>
 
 class AutoResetEvent {
 public:
-    AutoResetEvent() = default;
+    AutoResetEvent();
+    ~AutoResetEvent();
     AutoResetEvent(const AutoResetEvent&) = delete;
     AutoResetEvent& operator=(const AutoResetEvent&) = delete;
+
+    // False when the system could not provide the event; set and wait must
+    // not be called then.
+    bool isValid() const { return state != nullptr; }
 
     // Everything the setter wrote before set() is visible to the thread whose
     // wait() consumes the signal.
@@ -18,10 +22,7 @@ public:
     void wait();
 
 private:
-    // A single futex word; no kernel object exists until a wait has to block.
-    static constexpr std::int32_t kSignalled = 0;
-    static constexpr std::int32_t kClear = 1;
-    static constexpr std::int32_t kClearWithWaiters = 2;
-
-    std::atomic<std::int32_t> state{kClear};
+    // Whatever the system's event needs; made once, at construction.
+    struct State;
+    std::unique_ptr<State> state;
 };

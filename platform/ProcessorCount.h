@@ -1,8 +1,7 @@
-// How many processors this process may run on.
+// How many processors this process may run on: a launch restricted to fewer
+// than the machine has is honoured where the system tells; never less than 1.
 #pragma once
 
 #include <cstdint>
 
-// Counts the calling thread's CPU affinity mask, so a launch under a
-// restricted mask is honoured; never less than 1.
 std::int32_t processorCount();

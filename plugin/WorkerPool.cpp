@@ -1,7 +1,6 @@
 #include "plugin/WorkerPool.h"
 
 #include <algorithm>
-#include <system_error>
 
 #include "platform/ProcessorCount.h"
 
@@ -15,9 +14,7 @@ WorkerPool::WorkerPool(std::int32_t requestedWorkers) : count(std::clamp(request
         WorkerSlot& slot = slots[w];
         slot.running = true;
         slot.jobFunction = nullptr;
-        try {
-            slot.thread = std::thread(workerMain, &slot);
-        } catch (const std::system_error&) {
+        if (!slot.go.isValid() || !slot.done.isValid() || !slot.thread.start(workerMain, &slot)) {
             // A worker that never started would hang every pass: keep the
             // ones that did, or render inline if fewer than two did.
             slot.running = false;
@@ -74,7 +71,8 @@ void WorkerPool::stopWorker(WorkerSlot& slot) {
     slot.thread.join();
 }
 
-void WorkerPool::workerMain(WorkerSlot* slot) {
+void WorkerPool::workerMain(void* argument) {
+    auto* slot = static_cast<WorkerSlot*>(argument);
     // The flag is only read between go and done, while the owner waits. A read
     // before the first go could see a shutdown that began before this thread
     // ran and leave without ever setting done; a read after done would race

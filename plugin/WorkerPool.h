@@ -3,16 +3,16 @@
 #pragma once
 
 #include <cstdint>
-#include <thread>
 
 #include "platform/AutoResetEvent.h"
+#include "platform/Thread.h"
 
 using WorkerJob = void (*)(void*);
 
 struct WorkerSlot {
     WorkerJob jobFunction = nullptr;
     void* jobArgument = nullptr;
-    std::thread thread;
+    platform::Thread thread;
     AutoResetEvent go;
     AutoResetEvent done;
     bool running = false;
@@ -43,7 +43,7 @@ public:
     const WorkerSlot& slot(std::int32_t index) const { return slots[index]; }
 
 private:
-    static void workerMain(WorkerSlot* slot);
+    static void workerMain(void* slot);
     void stopWorker(WorkerSlot& slot);
 
     WorkerSlot slots[kMaxWorkers];

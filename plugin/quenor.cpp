@@ -5,7 +5,8 @@
 #include <cstring>
 #include <new>
 
-#include "editor/qngui.h"
+#include "vst/AEffGUIEditor.h"
+#include "vst/EditorFactory.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ quenor::quenor(audioMasterCallback audioMaster, int workers) : AudioEffectX(audi
     isSynth(true);
     canProcessReplacing(true);
     setSampleRate(44100.0f);
-    editor = new qngui(this);
+    editor = createEditor(this);
     programsAreChunks(true);
 
     pool = workers > 0 ? std::make_unique<WorkerPool>(workers) : std::make_unique<WorkerPool>();
@@ -181,7 +182,7 @@ void quenor::storeParameter(int program, int index, float value) {
     std::atomic_ref<float>(programs[program].parameters[index]).store(value, std::memory_order_relaxed);
 }
 
-// The editor is always a qngui, made in the constructor.
+// The editor, if any, is the one createEditor made in the constructor.
 void quenor::showInEditor(int index, float value) {
     if (editor) static_cast<AEffGUIEditor*>(editor)->setParameter(index, value);
 }

@@ -73,5 +73,3 @@ private:
     EventQueue events;
     std::unique_ptr<WorkerPool> pool;
 };
-
-AudioEffect* createEffectInstance(audioMasterCallback audioMaster);

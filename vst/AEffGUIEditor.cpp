@@ -4,6 +4,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/EditorThread.h"
 #include "vst/AudioEffectX.h"
 #include "vstgui/CFrame.h"
 
@@ -23,7 +24,10 @@ AudioEffectX* extendedEffect(AudioEffect* effect) { return dynamic_cast<AudioEff
 
 AEffGUIEditor::AEffGUIEditor(AudioEffect* effect) : AEffEditor(effect), nextIdleTicks(tickCount()) {
     if (effect) effect->setEditor(this);
+    platform::enterEditorThread();
 }
+
+AEffGUIEditor::~AEffGUIEditor() { platform::leaveEditorThread(); }
 
 bool AEffGUIEditor::getRect(ERect** out) {
     *out = &rect;
@@ -52,8 +56,8 @@ void AEffGUIEditor::doIdleStuff() {
         now += 4;
         if (now < nextIdleTicks - 50) return;
     }
-    // The frame's idle also lets the due repaints happen.
     idle();
+    platform::dispatchOnePendingPaint();
     nextIdleTicks = now + 100;
     inIdle = true;
     if (effect) effect->masterIdle();

@@ -11,7 +11,7 @@ class AEffGUIEditor : public AEffEditor, public VSTGUIEditorInterface {
 public:
     // Attaches itself to effect as its editor.
     explicit AEffGUIEditor(AudioEffect* effect);
-    ~AEffGUIEditor() override = default;
+    ~AEffGUIEditor() override;
 
     bool getRect(ERect** rect) override;
     void idle() override;

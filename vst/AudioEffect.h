@@ -83,3 +83,6 @@ protected:
     VstInt32 curProgram = 0;
     AEffect cEffect;
 };
+
+// Made by the plug-in: its instance for one host, or null.
+AudioEffect* createEffectInstance(audioMasterCallback audioMaster);

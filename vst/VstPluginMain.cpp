@@ -1,12 +1,8 @@
-// The library's entry point, exported as VSTPluginMain and, for hosts that
-// look for the older name, as main.
-#include <new>
+#include "vst/VstPluginMain.h"
 
 #include "vst/AudioEffect.h"
 
-AudioEffect* createEffectInstance(audioMasterCallback audioMaster);
-
-extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback audioMaster) {
+AEffect* pluginMain(audioMasterCallback audioMaster) {
     if (audioMaster == nullptr) return nullptr;
     if (audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
     try {
@@ -16,6 +12,3 @@ extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMa
         return nullptr;
     }
 }
-
-extern "C" __attribute__((visibility("default"), alias("VSTPluginMain"))) AEffect* vstMainAlias(
-    audioMasterCallback audioMaster) __asm__("main");

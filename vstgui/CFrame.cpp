@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/EditorThread.h"
 #include "vst/VSTGUIEditorInterface.h"
 #include "vstgui/COffscreenContext.h"
 #include "vstgui/ToolkitGlobals.h"
@@ -14,10 +15,17 @@ constexpr char kWindowTitle[] = "Window";
 constexpr unsigned char kVirtualKeyTab = 2;
 constexpr unsigned char kKeyModifierShift = 1;
 
+// The thread is prepared for the window layer before the toolkit's globals
+// are taken, as the member order requires.
+ToolkitGlobals& enterThreadAndAcquireGlobals() {
+    platform::enterEditorThread();
+    return ToolkitGlobals::acquire();
+}
+
 }  // namespace
 
 CFrame::CFrame(const CRect& size, void* parentWindow, VSTGUIEditorInterface* editor)
-    : CViewContainer(size), editor(editor), parentWindow(parentWindow), globals(ToolkitGlobals::acquire()) {
+    : CViewContainer(size), editor(editor), parentWindow(parentWindow), globals(enterThreadAndAcquireGlobals()) {
     parentFrame = this;
     if (parentWindow)
         window = platform::NativeWindow::createChild(globals.session(), parentWindow, size.width(), size.height(),
@@ -27,6 +35,7 @@ CFrame::CFrame(const CRect& size, void* parentWindow, VSTGUIEditorInterface* edi
 CFrame::~CFrame() {
     focusView = nullptr;
     removeAll();
+    platform::leaveEditorThread();
     if (backBuffer) backBuffer->dropReference();
     window.reset();
     ToolkitGlobals::release();

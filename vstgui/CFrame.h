@@ -22,7 +22,8 @@ public:
     CFrame(const CRect& size, void* parentWindow, VSTGUIEditorInterface* editor);
     ~CFrame() override;
 
-    void idle();
+    // Virtual so that the editor base reaches the frame without linking the toolkit.
+    virtual void idle();
     void redrawDirtyViews();
     void invalidateArea(const CRect& rect);
     void paintArea(CDrawContext* context, const CRect& rect);
@@ -33,8 +34,8 @@ public:
     void setFocusView(CView* view);
     CView* getFocusView() const { return focusView; }
     // Keys from the host: 1 when handled, -1 when not.
-    VstInt32 onKeyDown(VstKeyCode& key);
-    VstInt32 onKeyUp(VstKeyCode& key);
+    virtual VstInt32 onKeyDown(VstKeyCode& key);
+    virtual VstInt32 onKeyUp(VstKeyCode& key);
 
     VSTGUIEditorInterface* getEditor() const { return editor; }
     bool isOpen() const { return open; }

@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstring>
 
-#include "tests/host/HostHarness.h"
+#include "tests/support/HostHarness.h"
 
 using namespace testhost;
 

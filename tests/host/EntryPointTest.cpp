@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "tests/host/HostHarness.h"
+#include "tests/support/HostHarness.h"
 
 using namespace testhost;
 

@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "tests/host/HostHarness.h"
-#include "tests/host/MidiDriver.h"
+#include "tests/support/HostHarness.h"
+#include "tests/support/MidiDriver.h"
 
 using namespace testhost;
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tests/host/HostHarness.h"
+#include "tests/support/HostHarness.h"
 
 using namespace testhost;
 

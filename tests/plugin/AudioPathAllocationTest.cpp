@@ -6,7 +6,7 @@
 #include <new>
 
 #include "plugin/quenor.h"
-#include "tests/host/MidiDriver.h"
+#include "tests/support/MidiDriver.h"
 
 namespace {
 std::atomic<bool> counting{false};

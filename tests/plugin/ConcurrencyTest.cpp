@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "plugin/quenor.h"
-#include "tests/host/MidiDriver.h"
+#include "tests/support/MidiDriver.h"
 
 using namespace testhost;
 

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "plugin/quenor.h"
-#include "tests/host/MidiDriver.h"
+#include "tests/support/MidiDriver.h"
 
 using namespace testhost;
 

@@ -2,7 +2,7 @@
 // editor opcodes and the record operations.
 #include <gtest/gtest.h>
 
-#include "tests/host/HostHarness.h"
+#include "tests/support/HostHarness.h"
 #include "vst/AEffEditor.h"
 #include "vst/AudioEffectX.h"
 

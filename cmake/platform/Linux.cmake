@@ -1,0 +1,28 @@
+# Linux: system services on futexes and pthreads, the editor on X11 and
+# cairo, and the module as an ELF shared object.
+set(QUENOR_SYSTEM_BACKEND linux CACHE STRING "Backend of the system services: a folder of platform/")
+set(QUENOR_GUI_BACKEND x11 CACHE STRING "Backend of the windows and drawing: a folder of platform/")
+
+# One definition of each inline function and template across the host's
+# process, not a process-wide unique symbol that pins the module in memory.
+add_compile_options(-fno-gnu-unique)
+
+# quenor_add_plugin_module(name libraries...): the loadable module. Only the
+# two entry points are exported, the C++ runtime is linked in so it never
+# meets the host's, and nothing is left unresolved.
+function(quenor_add_plugin_module name)
+  add_library(${name} MODULE
+    ${PROJECT_SOURCE_DIR}/vst/VstPluginMain.cpp
+    ${PROJECT_SOURCE_DIR}/vst/elf/ElfExports.cpp)
+  target_link_libraries(${name} PRIVATE ${ARGN})
+  set_target_properties(${name} PROPERTIES
+    PREFIX ""
+    LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}
+    LINK_DEPENDS ${PROJECT_SOURCE_DIR}/vst/elf/exports.map)
+  target_link_options(${name} PRIVATE
+    -Wl,--version-script=${PROJECT_SOURCE_DIR}/vst/elf/exports.map
+    -Wl,--exclude-libs,ALL)
+  if(NOT QUENOR_SANITIZE)
+    target_link_options(${name} PRIVATE -static-libstdc++ -static-libgcc -Wl,--no-undefined)
+  endif()
+endfunction()

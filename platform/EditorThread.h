@@ -1,0 +1,15 @@
+// What the window system asks of the thread an editor runs on.
+#pragma once
+
+namespace platform {
+
+// Once per editor (and per frame) on the window thread: prepares it for the
+// window layer's drag and drop support, and undoes that again.
+void enterEditorThread();
+void leaveEditorThread();
+
+// Lets at most one pending repaint of the calling thread's windows happen,
+// for a caller that keeps the editor alive through a long operation.
+void dispatchOnePendingPaint();
+
+}  // namespace platform

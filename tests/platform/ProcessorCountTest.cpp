@@ -1,0 +1,23 @@
+#include "platform/ProcessorCount.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/support/AffinityRestriction.h"
+
+namespace {
+
+TEST(ProcessorCount, FollowsTheAffinityMask) {
+    testhost::AffinityRestriction restriction;
+    const std::vector<int> allowed = restriction.allowed();
+    ASSERT_FALSE(allowed.empty());
+    EXPECT_EQ(processorCount(), static_cast<int>(allowed.size()));
+
+    for (std::size_t n = 1; n <= allowed.size(); ++n) {
+        restriction.limitTo({allowed.begin(), allowed.begin() + n});
+        EXPECT_EQ(processorCount(), static_cast<int>(n));
+    }
+}
+
+}  // namespace

@@ -1,0 +1,46 @@
+#include "tests/support/ThreadCount.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <thread>
+
+namespace {
+
+// Sanitizer runtimes start a helper thread of their own with the first thread
+// the program creates; start one here so every count already includes it.
+void startRuntimeHelpers() {
+    static const bool started = [] {
+        pid_t tid = 0;
+        std::thread([&tid] { tid = gettid(); }).join();
+        const std::string task = "/proc/self/task/" + std::to_string(tid);
+        while (std::filesystem::exists(task)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
+    }();
+    static_cast<void>(started);
+}
+
+}  // namespace
+
+int threadCount() {
+    startRuntimeHelpers();
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
+        ++count;
+    }
+    return count;
+}
+
+bool threadCountSettlesAt(int expected, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (threadCount() != expected) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
