@@ -2,4 +2,6 @@
 # hosts scan for VST 2 plug-ins (/usr/lib/vst, /usr/local/lib/vst, or a folder
 # added to the host's list), the render tool in P/bin.
 install(TARGETS quenor-m4 LIBRARY DESTINATION lib/vst)
-install(TARGETS quenor-render RUNTIME DESTINATION bin)
+if(TARGET quenor-render)
+  install(TARGETS quenor-render RUNTIME DESTINATION bin)
+endif()
