@@ -4,6 +4,10 @@
 set(QUENOR_SYSTEM_BACKEND win32 CACHE STRING "Backend of the system services: a folder of platform/")
 set(QUENOR_GUI_BACKEND none CACHE STRING "Backend of the windows and drawing: a folder of platform/")
 
+# Every program and the DLL carry their C++ runtime, libgcc and thread
+# library inside, so they run with nothing beside them but the system's DLLs.
+add_link_options(-static)
+
 # quenor_add_plugin_module(name libraries...): quenor-m4.dll. The .def file
 # exports only the two entry points, undecorated; the C++ runtime, libgcc and
 # the thread library are linked in, so the DLL needs nothing but the system's
@@ -25,5 +29,4 @@ function(quenor_add_plugin_module name)
     INCLUDE_DIRECTORIES ${PROJECT_SOURCE_DIR}/resources)
   set_property(SOURCE ${PROJECT_SOURCE_DIR}/resources/quenor-m4.rc APPEND PROPERTY
     OBJECT_DEPENDS ${QUENOR_RESOURCE_BACKGROUND} ${QUENOR_RESOURCE_HANDLE})
-  target_link_options(${name} PRIVATE -static)
 endfunction()

@@ -31,6 +31,8 @@ class NoSession final : public GuiSession {};
 
 std::unique_ptr<GuiSession> GuiSession::start() { return std::make_unique<NoSession>(); }
 
+bool NativeWindow::canCreateWindows() { return false; }
+
 std::unique_ptr<NativeWindow> NativeWindow::createChild(GuiSession&, void*, int, int, const char*,
                                                         WindowEventHandler&) {
     return nullptr;
