@@ -43,9 +43,8 @@ quenor::quenor(audioMasterCallback audioMaster, int workers) : AudioEffectX(audi
     programsAreChunks(true);
 
     pool = workers > 0 ? std::make_unique<WorkerPool>(workers) : std::make_unique<WorkerPool>();
-    keys.tuneKeys();
-    keys.pedalHeld = 0;
-    if (!keys.buildStrikeTables()) throw std::bad_alloc();
+    if (!keys.prepare()) throw std::bad_alloc();
+    // The coefficients follow once the programs are in place.
 
     std::memcpy(programs, kFactoryPrograms, sizeof programs);
     if (blockSize != 0 && !allocateMixBuffers(blockSize)) throw std::bad_alloc();
@@ -200,7 +199,7 @@ void quenor::resume() {
 void quenor::setParameter(VstInt32 index, float value) {
     if (!isValidParameter(index)) return;
     storeParameter(currentProgram(), index, value);
-    paramDirty.fetch_or(2u << index, std::memory_order_release);
+    paramDirty.fetch_or(dirtyBit(index), std::memory_order_release);
 }
 
 float quenor::getParameter(VstInt32 index) {

@@ -43,8 +43,6 @@ public:
     VstInt32 canDo(char* text) override;
     VstInt32 getPlugCategory() override;
 
-    // Bit i + 1 per changed parameter; all ones asks for a full recomputation.
-    static constexpr std::uint32_t kAllDirty = 0xFFFFFFFFu;
     std::uint32_t pendingDirtyBits() const { return paramDirty.load(std::memory_order_relaxed); }
     bool isSuspended() const { return suspended.load(std::memory_order_relaxed); }
     const KeyModel& keyModel() const { return keys; }
