@@ -1,12 +1,10 @@
-#include <bit>
 #include <cmath>
 
 #include "bench/ScalarKernel.h"
 
 namespace {
 
-const float kSilenceLevel = std::bit_cast<float>(0x3727c5acu);  // 1e-5, scaled by 1/frequency
-constexpr float kFixedEnd = 0.0f;                              // the string ends never move
+constexpr float kFixedEnd = 0.0f;  // the string ends never move
 
 // Force along the link between two neighbouring points: tension on the
 // displacement difference plus damping on the velocity difference.

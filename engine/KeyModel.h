@@ -3,12 +3,20 @@
 // to damping, apply key events and render samples.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
 #include "engine/Parameters.h"
 
 constexpr int kNumKeys = 88;
 constexpr int kMaxPoints = 100;
+
+// 1/127 as the nearest float: a 7-bit MIDI value (velocity, controller) to 0..1.
+inline constexpr float kMidiValueScale = std::bit_cast<float>(0x3c010204u);
+
+// 1e-5: a key falls silent once its largest velocity change drops below this
+// divided by its frequency.
+inline constexpr float kSilenceLevel = std::bit_cast<float>(0x3727c5acu);
 
 class KeyModel;
 

@@ -1,7 +1,6 @@
 #include "plugin/quenor.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <new>
 
@@ -15,9 +14,6 @@ constexpr VstInt32 kVendorVersion = 100;
 
 bool isValidProgram(VstInt32 program) { return static_cast<std::uint32_t>(program) < kNumPrograms; }
 bool isValidParameter(VstInt32 index) { return static_cast<std::uint32_t>(index) < kNumParameters; }
-
-// 1/127 as the nearest float: MIDI velocity and controller values to 0..1.
-const float kMidiScale = std::bit_cast<float>(0x3C010204u);
 
 void runRenderJob(void* job) { renderKeys(static_cast<RenderJob*>(job)); }
 
@@ -110,7 +106,7 @@ VstInt32 quenor::processEvents(VstEvents* list) {
                     node->on = d2 != 0;
                 }
             } else if (d1 == 7) {
-                const float volume = static_cast<float>(d2) * kMidiScale;
+                const float volume = static_cast<float>(d2) * kMidiValueScale;
                 storeParameter(currentProgram(), kVolume, volume);
                 showInEditor(kVolume, volume);
             } else if (d1 == 123) {
