@@ -1,7 +1,6 @@
 #include "plugin/quenor.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <new>
 
@@ -16,9 +15,6 @@ constexpr VstInt32 kVendorVersion = 100;
 
 bool isValidProgram(VstInt32 program) { return static_cast<std::uint32_t>(program) < kNumPrograms; }
 bool isValidParameter(VstInt32 index) { return static_cast<std::uint32_t>(index) < kNumParameters; }
-
-// 1/127 as the nearest float: MIDI velocity and controller values to 0..1.
-const float kMidiScale = std::bit_cast<float>(0x3C010204u);
 
 void runRenderJob(void* job) { renderKeys(static_cast<RenderJob*>(job)); }
 
@@ -44,9 +40,8 @@ quenor::quenor(audioMasterCallback audioMaster, int workers) : AudioEffectX(audi
     programsAreChunks(true);
 
     pool = workers > 0 ? std::make_unique<WorkerPool>(workers) : std::make_unique<WorkerPool>();
-    keys.tuneKeys();
-    keys.pedalHeld = 0;
-    if (!keys.buildStrikeTables()) throw std::bad_alloc();
+    if (!keys.prepare()) throw std::bad_alloc();
+    // The coefficients follow once the programs are in place.
 
     std::memcpy(programs, kFactoryPrograms, sizeof programs);
     if (blockSize != 0 && !allocateMixBuffers(blockSize)) throw std::bad_alloc();
@@ -112,7 +107,7 @@ VstInt32 quenor::processEvents(VstEvents* list) {
                     node->on = d2 != 0;
                 }
             } else if (d1 == 7) {
-                const float volume = static_cast<float>(d2) * kMidiScale;
+                const float volume = static_cast<float>(d2) * kMidiValueScale;
                 storeParameter(currentProgram(), kVolume, volume);
                 showInEditor(kVolume, volume);
             } else if (d1 == 123) {
@@ -201,7 +196,7 @@ void quenor::resume() {
 void quenor::setParameter(VstInt32 index, float value) {
     if (!isValidParameter(index)) return;
     storeParameter(currentProgram(), index, value);
-    paramDirty.fetch_or(2u << index, std::memory_order_release);
+    paramDirty.fetch_or(dirtyBit(index), std::memory_order_release);
 }
 
 float quenor::getParameter(VstInt32 index) {

@@ -1,20 +1,22 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite: a release build, then a
-# build under AddressSanitizer and UndefinedBehaviorSanitizer, then the
-# threaded parts under ThreadSanitizer.
+# Builds everything and runs the whole test suite: the release build, then a
+# build under AddressSanitizer and UndefinedBehaviorSanitizer, then one under
+# ThreadSanitizer (presets in CMakePresets.json).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 jobs=$(nproc)
-run_suite() {
-  local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja -DQUENOR_BUILD_TESTS=ON -DQUENOR_BUILD_BENCH=ON "$@" >/dev/null
-  ninja -C "$dir"
-  ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+run_preset() {
+  local preset=$1
+  echo "== $preset"
+  # --fresh: whatever a build folder held before, the preset's settings hold.
+  cmake --preset "$preset" --fresh >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset" -j "$jobs"
 }
 
-run_suite build
-run_suite build-asan -DQUENOR_SANITIZE=address,undefined -DQUENOR_BUILD_BENCH=OFF
-run_suite build-tsan -DQUENOR_SANITIZE=thread -DQUENOR_BUILD_BENCH=OFF
+run_preset release
+run_preset asan
+run_preset tsan
 echo "all tests passed"

@@ -297,6 +297,20 @@ struct VstKeyCode {
     unsigned char modifier;
 };
 
+// The virtual keys of VstKeyCode::virt that the views react to.
+enum VstVirtualKey : unsigned char {
+    VKEY_TAB = 2,
+    VKEY_LEFT = 11,
+    VKEY_UP = 12,
+    VKEY_RIGHT = 13,
+    VKEY_DOWN = 14,
+};
+
+// Bits of VstKeyCode::modifier.
+enum VstModifierKey : unsigned char {
+    MODIFIER_SHIFT = 1 << 0,
+};
+
 // Opaque to this plug-in: only passed between host and the base classes.
 struct VstTimeInfo;
 struct VstSpeakerArrangement;
