@@ -12,7 +12,9 @@
 // every platform computes the same values.
 #include <gtest/gtest.h>
 
+#if defined(__linux__)
 #include <sched.h>
+#endif
 
 #include <algorithm>
 #include <bit>
@@ -98,6 +100,11 @@ std::string hex(std::uint64_t value) {
 // Several render workers add their sums in another order than one does, so
 // the pinned renders are those of a single worker: the instance is created
 // while the thread may run on one processor only, and the pool counts those.
+// Only the Linux pool counts the processors it may run on; elsewhere the
+// renders can still be told apart but not compared with the pinned ones.
+#if defined(__linux__)
+constexpr bool kPoolFollowsAffinity = true;
+
 class OneProcessorWhileCreating {
 public:
     OneProcessorWhileCreating() {
@@ -116,6 +123,11 @@ public:
 private:
     cpu_set_t original;
 };
+#else
+constexpr bool kPoolFollowsAffinity = false;
+
+struct OneProcessorWhileCreating {};
+#endif
 
 struct PinnedRender {
     std::string name;
@@ -125,7 +137,7 @@ struct PinnedRender {
 PinnedRender renderProgram(const PluginLibrary& library, int program) {
     std::unique_ptr<PluginInstance> plugin;
     {
-        OneProcessorWhileCreating restriction;
+        [[maybe_unused]] OneProcessorWhileCreating restriction;
         plugin = std::make_unique<PluginInstance>(library);
     }
     plugin->dispatch(effSetProgram, 0, program);
@@ -193,6 +205,7 @@ TEST(GoldenRender, FactoryProgramsRenderAsPinned) {
         for (std::size_t b = a + 1; b < renders.size(); ++b)
             EXPECT_NE(renders[a].hash, renders[b].hash) << "programs " << a << " and " << b << " sound the same";
 
+    if (!kPoolFollowsAffinity) GTEST_SKIP() << "this system's render pool cannot be limited to one worker";
     if (regenerating()) {
         ASSERT_TRUE(writePinned(QUENOR_GOLDEN_RENDERS, renders)) << QUENOR_GOLDEN_RENDERS;
         GTEST_SKIP() << "wrote " << QUENOR_GOLDEN_RENDERS;
