@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite: the release build, then a
-# build under AddressSanitizer and UndefinedBehaviorSanitizer, then one under
-# ThreadSanitizer (presets in CMakePresets.json).
+# Builds everything and runs the whole test suite (presets in
+# CMakePresets.json): the release build, builds under AddressSanitizer with
+# UndefinedBehaviorSanitizer and under ThreadSanitizer, then the 32- and
+# 64-bit Windows DLLs cross-built with MinGW-w64 and tested under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -10,13 +11,15 @@ jobs=$(nproc)
 run_preset() {
   local preset=$1
   echo "== $preset"
+  local started=$SECONDS
   # --fresh: whatever a build folder held before, the preset's settings hold.
   cmake --preset "$preset" --fresh >/dev/null
   cmake --build --preset "$preset"
   ctest --preset "$preset" -j "$jobs"
+  echo "== $preset: $((SECONDS - started)) s"
 }
 
-run_preset release
-run_preset asan
-run_preset tsan
+presets=(release asan tsan win32 win64)
+[ $# -gt 0 ] && presets=("$@")
+for preset in "${presets[@]}"; do run_preset "$preset"; done
 echo "all tests passed"

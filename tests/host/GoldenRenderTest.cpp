@@ -12,7 +12,9 @@
 // every platform computes the same values.
 #include <gtest/gtest.h>
 
-#if defined(__linux__)
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <sched.h>
 #endif
 
@@ -23,7 +25,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <iomanip>
-#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -97,82 +98,151 @@ std::string hex(std::uint64_t value) {
     return text.str();
 }
 
-// Several render workers add their sums in another order than one does, so
-// the pinned renders are those of a single worker: the instance is created
-// while the thread may run on one processor only, and the pool counts those.
-// Only the Linux pool counts the processors it may run on; elsewhere the
-// renders can still be told apart but not compared with the pinned ones.
-#if defined(__linux__)
-constexpr bool kPoolFollowsAffinity = true;
-
-class OneProcessorWhileCreating {
+// Several render workers add their sums in another order than one does, so a
+// render is pinned for each worker count. Where the pool counts the processors
+// the thread may run on (Linux), the instance is created under a narrower
+// affinity to get the count wanted; elsewhere the pool takes every processor
+// of the machine, and that count is the one compared.
+class WorkerCountWhileCreating {
 public:
-    OneProcessorWhileCreating() {
-        EXPECT_EQ(sched_getaffinity(0, sizeof original, &original), 0);
-        cpu_set_t one;
-        CPU_ZERO(&one);
-        for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
-            if (CPU_ISSET(cpu, &original)) {
-                CPU_SET(cpu, &one);
-                break;
-            }
-        EXPECT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+#if defined(_WIN32)
+    explicit WorkerCountWhileCreating(int) {
+        SYSTEM_INFO info;
+        GetSystemInfo(&info);
+        count = std::clamp(static_cast<int>(info.dwNumberOfProcessors), 1, 16);
     }
-    ~OneProcessorWhileCreating() { EXPECT_EQ(sched_setaffinity(0, sizeof original, &original), 0); }
+#else
+    explicit WorkerCountWhileCreating(int wanted) {
+        EXPECT_EQ(sched_getaffinity(0, sizeof original, &original), 0);
+        cpu_set_t narrower;
+        CPU_ZERO(&narrower);
+        for (int cpu = 0; cpu < CPU_SETSIZE && count < wanted; ++cpu)
+            if (CPU_ISSET(cpu, &original)) {
+                CPU_SET(cpu, &narrower);
+                ++count;
+            }
+        EXPECT_EQ(sched_setaffinity(0, sizeof narrower, &narrower), 0);
+    }
+    ~WorkerCountWhileCreating() { EXPECT_EQ(sched_setaffinity(0, sizeof original, &original), 0); }
+#endif
+    WorkerCountWhileCreating(const WorkerCountWhileCreating&) = delete;
+    WorkerCountWhileCreating& operator=(const WorkerCountWhileCreating&) = delete;
+
+    int workers() const { return count; }
 
 private:
+#if !defined(_WIN32)
     cpu_set_t original;
-};
-#else
-constexpr bool kPoolFollowsAffinity = false;
-
-struct OneProcessorWhileCreating {};
 #endif
+    int count = 0;
+};
 
 struct PinnedRender {
+    int workers;
+    int program;
     std::string name;
     std::string hash;
 };
 
-PinnedRender renderProgram(const PluginLibrary& library, int program) {
-    std::unique_ptr<PluginInstance> plugin;
-    {
-        [[maybe_unused]] OneProcessorWhileCreating restriction;
-        plugin = std::make_unique<PluginInstance>(library);
-    }
-    plugin->dispatch(effSetProgram, 0, program);
-    const StereoBuffer out = perform(plugin->effect(), kPiece, kFrames, kBlock);
-    // A silent render would pin nothing worth keeping.
+// Answers the worker count the instance renders with.
+std::unique_ptr<PluginInstance> createInstance(const PluginLibrary& library, int wantedWorkers, int& workers) {
+    WorkerCountWhileCreating restriction(wantedWorkers);
+    workers = restriction.workers();
+    return std::make_unique<PluginInstance>(library);
+}
+
+// A silent render would pin nothing worth keeping.
+void expectSound(const StereoBuffer& out, const std::string& what) {
     float peak = 0.0f;
     for (std::size_t i = 0; i < out.frames(); ++i)
         peak = std::max({peak, std::fabs(out.left[i]), std::fabs(out.right[i])});
-    EXPECT_GT(peak, 1e-3f) << "program " << program;
-    return {plugin->text(effGetProgramName), hex(hashRender(out))};
+    EXPECT_GT(peak, 1e-3f) << what;
 }
 
-// Lines "index name hash"; '#' starts a comment line.
-std::map<int, PinnedRender> readPinned(const char* path) {
-    std::map<int, PinnedRender> pinned;
+PinnedRender renderProgram(const PluginLibrary& library, int wantedWorkers, int program) {
+    int workers = 0;
+    const std::unique_ptr<PluginInstance> plugin = createInstance(library, wantedWorkers, workers);
+    plugin->dispatch(effSetProgram, 0, program);
+    const StereoBuffer out = perform(plugin->effect(), kPiece, kFrames, kBlock);
+    expectSound(out, "program " + std::to_string(program));
+    return {workers, program, plugin->text(effGetProgramName), hex(hashRender(out))};
+}
+
+// A bank of the host's own: four records of four little-endian floats and a
+// 24-byte name.
+std::vector<unsigned char> customBank() {
+    const float values[4][4] = {
+        {0.9f, 0.2f, 0.8f, 0.1f}, {0.6f, 0.95f, 0.3f, 0.7f}, {0.75f, 0.05f, 1.0f, 0.0f}, {0.5f, 0.5f, 0.5f, 0.9f}};
+    std::vector<unsigned char> bank;
+    for (int program = 0; program < 4; ++program) {
+        for (float value : values[program]) {
+            const auto bits = std::bit_cast<std::uint32_t>(value);
+            for (int shift = 0; shift < 32; shift += 8) bank.push_back(static_cast<unsigned char>(bits >> shift));
+        }
+        std::string name = "host " + std::to_string(program);
+        name.resize(24, '\0');
+        bank.insert(bank.end(), name.begin(), name.end());
+    }
+    return bank;
+}
+
+// Notes across the keyboard with pedal, Volume and all notes off inside
+// blocks, program changes between blocks, all after a bank loaded by the host.
+PinnedRender renderMixedScript(const PluginLibrary& library, int wantedWorkers) {
+    int workers = 0;
+    const std::unique_ptr<PluginInstance> plugin = createInstance(library, wantedWorkers, workers);
+    std::vector<unsigned char> bank = customBank();
+    EXPECT_EQ(plugin->dispatch(effSetChunk, 0, static_cast<VstIntPtr>(bank.size()), bank.data()), 160);
+    AEffect* effect = plugin->effect();
+    StereoBuffer out;
+    for (int block = 0; block < 24; ++block) {
+        if (block % 6 == 3) plugin->dispatch(effSetProgram, 0, (block / 6) % 4);
+        std::vector<MidiMessage> messages;
+        const int root = 21 + (block * 11) % 80;
+        messages.push_back(noteOn(block * 13 % kBlock, root, 30 + block * 4));
+        messages.push_back(noteOn(block * 29 % kBlock, root + 7, 110 - block * 3, block % 16));
+        if (block % 4 == 1) messages.push_back(controller(200, 64, 127));
+        if (block % 4 == 3) messages.push_back(controller(311, 64, 0));
+        if (block % 5 == 2) messages.push_back(noteOff(77, root));
+        if (block == 9) messages.push_back(controller(450, 7, 64));
+        if (block == 16) messages.push_back(controller(123, 123, 0));
+        sendMidi(effect, messages);
+        out.append(process(effect, kBlock));
+    }
+    expectSound(out, "mixed script");
+    return {workers, -1, "mixed", hex(hashRender(out))};
+}
+
+// Lines "workers program name hash"; '#' starts a comment line.
+std::vector<PinnedRender> readPinned(const char* path) {
+    std::vector<PinnedRender> pinned;
     std::ifstream file(path);
     std::string line;
     while (std::getline(file, line)) {
         if (line.empty() || line[0] == '#') continue;
         std::istringstream fields(line);
-        int program = -1;
-        PinnedRender render;
-        if (fields >> program >> render.name >> render.hash) pinned[program] = render;
+        PinnedRender render{};
+        if (fields >> render.workers >> render.program >> render.name >> render.hash) pinned.push_back(render);
     }
     return pinned;
 }
 
+const PinnedRender* findPinned(const std::vector<PinnedRender>& pinned, int workers, int program) {
+    for (const PinnedRender& render : pinned)
+        if (render.workers == workers && render.program == program) return &render;
+    return nullptr;
+}
+
 bool writePinned(const char* path, const std::vector<PinnedRender>& renders) {
     std::ofstream file(path, std::ios::trunc);
-    file << "# Pinned renders of the factory programs, made by tests/host/GoldenRenderTest.cpp:\n"
-            "# program index, name, 64-bit FNV-1a of the samples (left then right of every\n"
-            "# frame, each float's four bytes least significant first). Rewrite with\n"
-            "# QUENOR_REGENERATE_GOLDEN=1 only when the sound is meant to change.\n";
-    for (std::size_t p = 0; p < renders.size(); ++p)
-        file << p << ' ' << renders[p].name << ' ' << renders[p].hash << '\n';
+    file << "# Pinned renders, made by tests/host/GoldenRenderTest.cpp: render workers,\n"
+            "# program index (-1: the mixed script), program name, 64-bit FNV-1a of the\n"
+            "# samples (left then right of every frame, each float's four bytes least\n"
+            "# significant first). The same on every system and processor for the same\n"
+            "# worker count. Rewrite with QUENOR_REGENERATE_GOLDEN=1 only when the sound\n"
+            "# is meant to change.\n";
+    for (const PinnedRender& render : renders)
+        file << render.workers << ' ' << render.program << ' ' << render.name << ' ' << render.hash << '\n';
     return static_cast<bool>(file);
 }
 
@@ -197,26 +267,38 @@ TEST(GoldenRender, HashIsFnv1a64OfTheBytes) {
     EXPECT_EQ(one.value(), bytes.value());
 }
 
-TEST(GoldenRender, FactoryProgramsRenderAsPinned) {
+TEST(GoldenRender, RendersAsPinnedForEachWorkerCount) {
     PluginLibrary library;
     std::vector<PinnedRender> renders;
-    for (int program = 0; program < 4; ++program) renders.push_back(renderProgram(library, program));
-    for (std::size_t a = 0; a < renders.size(); ++a)
-        for (std::size_t b = a + 1; b < renders.size(); ++b)
-            EXPECT_NE(renders[a].hash, renders[b].hash) << "programs " << a << " and " << b << " sound the same";
+    for (int wanted : {1, 2}) {
+        std::vector<PinnedRender> set;
+        for (int program = 0; program < 4; ++program) set.push_back(renderProgram(library, wanted, program));
+        set.push_back(renderMixedScript(library, wanted));
+        for (std::size_t a = 0; a < set.size(); ++a)
+            for (std::size_t b = a + 1; b < set.size(); ++b)
+                EXPECT_NE(set[a].hash, set[b].hash) << set[a].name << " and " << set[b].name << " sound the same";
+        // Where the pool cannot be narrowed, both passes render with the same count.
+        if (!findPinned(renders, set.front().workers, 0)) renders.insert(renders.end(), set.begin(), set.end());
+    }
 
-    if (!kPoolFollowsAffinity) GTEST_SKIP() << "this system's render pool cannot be limited to one worker";
+    std::vector<PinnedRender> pinned = readPinned(QUENOR_GOLDEN_RENDERS);
     if (regenerating()) {
+        // Worker counts this machine cannot give keep their lines.
+        for (const PinnedRender& old : pinned)
+            if (!findPinned(renders, old.workers, old.program)) renders.push_back(old);
         ASSERT_TRUE(writePinned(QUENOR_GOLDEN_RENDERS, renders)) << QUENOR_GOLDEN_RENDERS;
         GTEST_SKIP() << "wrote " << QUENOR_GOLDEN_RENDERS;
     }
-    const std::map<int, PinnedRender> pinned = readPinned(QUENOR_GOLDEN_RENDERS);
-    for (int program = 0; program < static_cast<int>(renders.size()); ++program) {
-        SCOPED_TRACE("program " + std::to_string(program));
-        const auto found = pinned.find(program);
-        ASSERT_TRUE(found != pinned.end()) << "no pinned render in " << QUENOR_GOLDEN_RENDERS;
-        EXPECT_EQ(renders[program].name, found->second.name);
-        EXPECT_EQ(renders[program].hash, found->second.hash)
+    int compared = 0;
+    for (const PinnedRender& render : renders) {
+        const PinnedRender* expected = findPinned(pinned, render.workers, render.program);
+        if (!expected) continue;
+        SCOPED_TRACE(std::to_string(render.workers) + " workers, " + render.name);
+        EXPECT_EQ(render.name, expected->name);
+        EXPECT_EQ(render.hash, expected->hash)
             << "the sound changed; if that is meant, rerun with QUENOR_REGENERATE_GOLDEN=1";
+        ++compared;
     }
+    if (compared == 0)
+        GTEST_SKIP() << "nothing pinned for " << renders.front().workers << " workers in " << QUENOR_GOLDEN_RENDERS;
 }
