@@ -43,6 +43,9 @@ public:
     VstInt32 canDo(char* text) override;
     VstInt32 getPlugCategory() override;
 
+    // The most frames a mix buffer holds, whatever block size is announced.
+    static constexpr VstInt32 kMaxMixFrames = 1 << 16;
+
     // Bit i + 1 per changed parameter; all ones asks for a full recomputation.
     static constexpr std::uint32_t kAllDirty = 0xFFFFFFFFu;
     std::uint32_t pendingDirtyBits() const { return paramDirty.load(std::memory_order_relaxed); }
