@@ -43,6 +43,8 @@ qngui::qngui(AudioEffect* effect) : AEffGUIEditor(effect) {
 }
 
 bool qngui::open(void* parentWindow) {
+    // A host that opens again without closing gets one window, in the new parent.
+    if (frame) close();
     AEffGUIEditor::open(parentWindow);
     // Values handed over before this point are read afresh below.
     pendingMask.exchange(0, std::memory_order_acq_rel);
