@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite: the release build, then a
 # build under AddressSanitizer and UndefinedBehaviorSanitizer, then one under
-# ThreadSanitizer (presets in CMakePresets.json).
+# ThreadSanitizer, then the fuzz targets: their kept inputs replayed and a
+# short run of each (presets in CMakePresets.json).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -19,4 +20,6 @@ run_preset() {
 run_preset release
 run_preset asan
 run_preset tsan
+run_preset fuzz
+bash scripts/fuzz.sh 30
 echo "all tests passed"
