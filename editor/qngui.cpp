@@ -47,6 +47,8 @@ bool qngui::open(void* parentWindow) {
     // Without a window layer there is nothing to show: refuse before anything
     // is made, so the host keeps its own window empty.
     if (!platform::NativeWindow::canCreateWindows()) return false;
+    // A host that opens again without closing gets one window, in the new parent.
+    if (frame) close();
     AEffGUIEditor::open(parentWindow);
     // Values handed over before this point are read afresh below.
     pendingMask.exchange(0, std::memory_order_acq_rel);

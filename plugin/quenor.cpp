@@ -69,8 +69,9 @@ bool quenor::allocateMixBuffers(int frames) {
 
 void quenor::setBlockSize(VstInt32 size) {
     // Without room for the new size the old buffers stay, and blocks are
-    // rendered in pieces that fit them.
-    if (size > 0) allocateMixBuffers(size);
+    // rendered in pieces that fit them. Past kMaxMixFrames pieces cost
+    // nothing audible, while a host announcing INT32_MAX would cost gigabytes.
+    if (size > 0) allocateMixBuffers(std::min(size, kMaxMixFrames));
     blockSize = size;
 }
 
@@ -84,8 +85,10 @@ void quenor::updateCoefficients() {
 
 VstInt32 quenor::processEvents(VstEvents* list) {
     if (!list) return 1;
+    // The list declares two entries and holds numEvents: index a plain pointer.
+    VstEvent* const* entries = list->events;
     for (VstInt32 i = 0; i < list->numEvents; ++i) {
-        const VstEvent* event = list->events[i];
+        const VstEvent* event = entries[i];
         if (!event || event->type != kVstMidiType) continue;
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
         const int status = static_cast<unsigned char>(midi->midiData[0]) & 0xF0;

@@ -64,6 +64,9 @@ public:
     // Any thread: a fixed answer.
     VstInt32 getPlugCategory() override;
 
+    // The most frames a mix buffer holds, whatever block size is announced.
+    static constexpr VstInt32 kMaxMixFrames = 1 << 16;
+
     // Any thread.
     std::uint32_t pendingDirtyBits() const { return paramDirty.load(std::memory_order_relaxed); }
     // Any thread.
