@@ -6,7 +6,9 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libbenchmark-dev
   libx11-dev libcairo2-dev libxtst-dev xvfb
-  libsndfile1-dev
+  libsndfile1-dev libsoxr-dev
+  libjack-jackd2-dev jackd2 libasound2-dev
+  dpkg-dev file
 )
 
 missing=()

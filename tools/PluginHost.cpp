@@ -102,7 +102,8 @@ void PluginHost::selectProgram(int index) { dispatch(effSetProgram, 0, index); }
 void PluginHost::loadBank(const std::vector<std::uint8_t>& chunk, const std::string& source) {
     std::vector<std::uint8_t> copy = chunk;  // the plug-in may keep or touch the buffer during the call
     if (dispatch(effSetChunk, 0, static_cast<VstIntPtr>(copy.size()), copy.data()) == 0)
-        throw fileError(source, "the plug-in refused this bank (" + std::to_string(chunk.size()) + " bytes)");
+        throw fileError(source, "the plug-in refused this bank: it has " + std::to_string(chunk.size()) +
+                                    " bytes, and a bank of this plug-in has " + std::to_string(saveBank().size()));
 }
 
 std::vector<std::uint8_t> PluginHost::saveBank() {
