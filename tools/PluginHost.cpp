@@ -119,7 +119,16 @@ void PluginHost::resume() {
     resumed = true;
 }
 
+int PluginHost::currentProgram() { return static_cast<int>(dispatch(effGetProgram)); }
+
+void PluginHost::reserveEvents(std::size_t count) {
+    midiEvents.reserve(count);
+    eventList.reserve(kEventPointersOffset + count);
+    reservedEvents = count;
+}
+
 void PluginHost::sendEvents(std::span<const TimedEvent> events, std::int64_t blockStart) {
+    if (reservedEvents > 0 && events.size() > reservedEvents) events = events.first(reservedEvents);
     if (events.empty()) return;
     midiEvents.assign(events.size(), VstMidiEvent{});
     eventList.assign(kEventPointersOffset + events.size(), 0);

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <climits>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -20,6 +19,7 @@
 #include "tools/MidiFileReader.h"
 #include "tools/PartSelection.h"
 #include "tools/PluginHost.h"
+#include "tools/PluginLocation.h"
 #include "tools/ProgramChoice.h"
 #include "tools/ProgressMeter.h"
 #include "tools/RateConverter.h"
@@ -31,7 +31,6 @@
 
 namespace {
 
-constexpr char kPluginFileName[] = "quenor-m4.so";
 constexpr std::size_t kMaxBankBytes = 1 << 20;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
@@ -47,14 +46,6 @@ void catchInterrupts() {
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
-}
-
-std::string pluginBesideExecutable() {
-    char path[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) throw RenderError("cannot find this program's own folder; give --plugin PATH");
-    std::string executable(path, static_cast<std::size_t>(length));
-    return executable.substr(0, executable.rfind('/') + 1) + kPluginFileName;
 }
 
 void choosePlayingProgram(PluginHost& plugin, const RenderOptions& options) {

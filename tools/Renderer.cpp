@@ -3,13 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
+#include "tools/BlockPlayer.h"
 
-// Volume and all-notes-off act when the plug-in receives them, at the start
-// of the call; the others at their own frame inside it.
-bool actsOnArrival(const TimedEvent& event) {
-    return (event.bytes[0] & 0xF0) == 0xB0 && (event.bytes[1] == 7 || event.bytes[1] == 123);
-}
+namespace {
 
 bool isSilent(const float* left, const float* right, std::int64_t frame) {
     return left[frame] == 0.0f && right[frame] == 0.0f;
@@ -58,23 +54,10 @@ std::int64_t renderTimeline(PluginHost& plugin, const EventTimeline& timeline, c
     for (std::int64_t blockStart = 0; blockStart < limit; blockStart += block) {
         std::fill(left.begin(), left.end(), 0.0f);
         std::fill(right.begin(), right.end(), 0.0f);
-        // The block is cut where such an event falls, so it acts at its own
-        // frame and the output does not depend on the block size.
-        for (std::int64_t cutStart = blockStart; cutStart < blockStart + block;) {
-            std::int64_t cutEnd = blockStart + block;
-            const std::size_t firstEvent = nextEvent;
-            for (; nextEvent < timeline.events.size() && timeline.events[nextEvent].frame < cutEnd; ++nextEvent) {
-                const TimedEvent& event = timeline.events[nextEvent];
-                if (actsOnArrival(event) && event.frame > cutStart) {
-                    cutEnd = event.frame;
-                    break;
-                }
-            }
-            plugin.sendEvents(std::span(timeline.events).subspan(firstEvent, nextEvent - firstEvent), cutStart);
-            plugin.process(left.data() + (cutStart - blockStart), right.data() + (cutStart - blockStart),
-                           static_cast<int>(cutEnd - cutStart));
-            cutStart = cutEnd;
-        }
+        const std::size_t firstEvent = nextEvent;
+        while (nextEvent < timeline.events.size() && timeline.events[nextEvent].frame < blockStart + block) ++nextEvent;
+        playBlock(plugin, std::span(timeline.events).subspan(firstEvent, nextEvent - firstEvent), blockStart,
+                  plan.blockSize, left.data(), right.data());
 
         // Frames before the end of the sequence are always kept; after it,
         // only up to the last audible one.
