@@ -35,7 +35,8 @@ std::string playerSettingsPath() {
 std::optional<PlayerSettings> loadPlayerSettings(const std::string& path, std::size_t bankBytes, int programCount,
                                                  std::string& problem) {
     struct stat info;
-    if (::stat(path.c_str(), &info) != 0 && errno == ENOENT) return std::nullopt;
+    // No file, or no folder that could hold one: nothing saved yet.
+    if (::stat(path.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR)) return std::nullopt;
     std::vector<std::uint8_t> bytes;
     try {
         bytes = readWholeFile(path, kMaxSettingsBytes);

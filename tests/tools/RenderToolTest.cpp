@@ -14,6 +14,7 @@
 
 #include "tests/tools/DirectHost.h"
 #include "tests/tools/MidiBytes.h"
+#include "tests/tools/PitchMeasure.h"
 #include "tests/tools/ToolRunner.h"
 #include "tools/DemoPiece.h"
 #include "tools/EventTimeline.h"
@@ -60,34 +61,6 @@ void expectEndsWhereSoundEnds(const StereoAudio& rendered, const StereoAudio& di
             return;
         }
 }
-
-// The strongest partial within `spread` (a ratio) of `around` Hz over a
-// stretch of one channel, found by a fine search of a Hann-windowed Fourier sum.
-double strongestFrequency(const std::vector<float>& channel, std::int64_t start, std::int64_t length, int rate,
-                          double around, double spread) {
-    const auto magnitude = [&](double frequency) {
-        double re = 0.0, im = 0.0;
-        const double step = 2.0 * M_PI * frequency / rate;
-        for (std::int64_t i = 0; i < length; ++i) {
-            const double window = 0.5 - 0.5 * std::cos(2.0 * M_PI * static_cast<double>(i) / static_cast<double>(length));
-            re += window * channel[start + i] * std::cos(step * static_cast<double>(i));
-            im += window * channel[start + i] * std::sin(step * static_cast<double>(i));
-        }
-        return std::hypot(re, im);
-    };
-    double low = around / spread, high = around * spread, best = around;
-    for (int pass = 0; pass < 4; ++pass) {
-        double bestMagnitude = -1.0;
-        const double step = (high - low) / 40.0;
-        for (double f = low; f <= high; f += step)
-            if (const double m = magnitude(f); m > bestMagnitude) bestMagnitude = m, best = f;
-        low = best - step;
-        high = best + step;
-    }
-    return best;
-}
-
-double cents(double frequency, double reference) { return 1200.0 * std::log2(frequency / reference); }
 
 class RenderTool : public ::testing::Test {
 protected:
@@ -398,14 +371,12 @@ TEST_F(RenderTool, AtFortyEightKilohertzNotesKeepTheirPitchAndTheLengthScalesExa
     const int notes[] = {45, 69, 88};
     for (int n = 0; n < 3; ++n) {
         const double nominal = 440.0 * std::pow(2.0, (notes[n] - 69) / 12.0);
-        // From 0.2 s after the strike, for 1.6 s of the 2 s the note is held.
-        const double start = 2.0 * n + 0.2, length = 1.6;
-        const double f44 = strongestFrequency(at44.left, std::llround(start * 44100), std::llround(length * 44100),
-                                              44100, nominal, 1.03);
-        // The same partial in the converted render: within 10 cents, where
-        // an unconverted render would be 147 cents away.
-        const double f48 = strongestFrequency(at48.left, std::llround(start * 48000), std::llround(length * 48000),
-                                              48000, f44, 1.006);
+        // From 0.2 s after the strike, for 0.75 s of the second the note is held.
+        const double start = 1.0 * n + 0.2, length = 0.75;
+        const double f44 = partialCentroid(at44.left, std::llround(start * 44100), std::llround(length * 44100),
+                                           44100, nominal, 1.02);
+        const double f48 = partialCentroid(at48.left, std::llround(start * 48000), std::llround(length * 48000),
+                                           48000, nominal, 1.02);
         EXPECT_LT(std::fabs(cents(f48, f44)), 1.0) << "note " << notes[n] << ": " << f44 << " Hz at 44100, " << f48
                                                    << " Hz at 48000";
     }
