@@ -9,9 +9,12 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev googletest libbenchmark-dev
   libx11-dev libcairo2-dev libxtst-dev xvfb
-  libsndfile1-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64 wine32:i386
+  libsndfile1-dev libsoxr-dev
+  libjack-jackd2-dev jackd2 libasound2-dev
+  dpkg-dev file
+  clang libclang-rt-14-dev
 )
 
 missing=()

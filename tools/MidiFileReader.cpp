@@ -13,6 +13,8 @@ namespace {
 // Nothing a score needs comes near this; it keeps a stray huge file from
 // being read into memory.
 constexpr std::size_t kMaxFileBytes = 64 * 1024 * 1024;
+// A 14-byte header and the 8-byte head of one empty track.
+constexpr std::size_t kSmallestFile = 14 + 8;
 
 std::string hexByte(unsigned value) {
     char text[8];
@@ -84,7 +86,7 @@ constexpr std::uint8_t kMetaEndOfTrack = 0x2F;
 constexpr std::uint8_t kSysex = 0xF0;
 constexpr std::uint8_t kSysexEscape = 0xF7;
 
-Track readTrack(ByteReader reader) {
+Track readTrack(ByteReader reader, int number) {
     Track track;
     std::int64_t tick = 0;
     std::uint8_t runningStatus = 0;
@@ -118,6 +120,7 @@ Track readTrack(ByteReader reader) {
         // strict files never rely on that, and no valid file reads differently.
         MidiMessage message;
         message.tick = tick;
+        message.track = number;
         std::uint8_t firstData = lead;
         if (lead & 0x80u) {
             runningStatus = lead;
@@ -143,6 +146,9 @@ Track readTrack(ByteReader reader) {
 MidiSequence parseMidiFile(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < 4 || std::memcmp(bytes.data(), "MThd", 4) != 0)
         throw RenderError("not a Standard MIDI File (no MThd header)");
+    if (bytes.size() < kSmallestFile)
+        throw RenderError("too short for a MIDI file: " + std::to_string(bytes.size()) +
+                          " bytes, and a header with one empty track takes " + std::to_string(kSmallestFile));
     ByteReader header(bytes, 4, bytes.size(), "the header");
     const std::uint32_t headerLength = header.bigEndian(4);
     if (headerLength < 6) throw RenderError("header is " + std::to_string(headerLength) + " bytes long (must be 6)");
@@ -174,12 +180,13 @@ MidiSequence parseMidiFile(std::span<const std::uint8_t> bytes) {
                               " bytes but only " + std::to_string(bytes.size() - body) + " follow");
         // Chunks of other types are allowed and skipped.
         if (std::memcmp(bytes.data() + pos, "MTrk", 4) == 0)
-            tracks.push_back(readTrack(ByteReader(bytes, body, body + length, where)));
+            tracks.push_back(readTrack(ByteReader(bytes, body, body + length, where), static_cast<int>(tracks.size()) + 1));
         pos = body + length;
     }
 
     MidiSequence sequence;
     sequence.ticksPerQuarter = static_cast<int>(division);
+    sequence.trackCount = static_cast<int>(tracks.size());
     for (const Track& track : tracks) {
         sequence.messages.insert(sequence.messages.end(), track.messages.begin(), track.messages.end());
         sequence.tempos.insert(sequence.tempos.end(), track.tempos.begin(), track.tempos.end());

@@ -8,6 +8,7 @@
 struct MidiMessage {
     std::int64_t tick = 0;
     std::uint8_t bytes[3] = {0, 0, 0};
+    int track = 1;  // numbered from 1, in file order
 };
 
 struct TempoChange {
@@ -24,4 +25,5 @@ struct MidiSequence {
     std::vector<TempoChange> tempos;
     // Tick of the last event of any kind, end-of-track markers included.
     std::int64_t endTick = 0;
+    int trackCount = 1;
 };

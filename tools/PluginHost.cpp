@@ -102,7 +102,8 @@ void PluginHost::selectProgram(int index) { dispatch(effSetProgram, 0, index); }
 void PluginHost::loadBank(const std::vector<std::uint8_t>& chunk, const std::string& source) {
     std::vector<std::uint8_t> copy = chunk;  // the plug-in may keep or touch the buffer during the call
     if (dispatch(effSetChunk, 0, static_cast<VstIntPtr>(copy.size()), copy.data()) == 0)
-        throw fileError(source, "the plug-in refused this bank (" + std::to_string(chunk.size()) + " bytes)");
+        throw fileError(source, "the plug-in refused this bank: it has " + std::to_string(chunk.size()) +
+                                    " bytes, and a bank of this plug-in has " + std::to_string(saveBank().size()));
 }
 
 std::vector<std::uint8_t> PluginHost::saveBank() {
@@ -118,7 +119,16 @@ void PluginHost::resume() {
     resumed = true;
 }
 
+int PluginHost::currentProgram() { return static_cast<int>(dispatch(effGetProgram)); }
+
+void PluginHost::reserveEvents(std::size_t count) {
+    midiEvents.reserve(count);
+    eventList.reserve(kEventPointersOffset + count);
+    reservedEvents = count;
+}
+
 void PluginHost::sendEvents(std::span<const TimedEvent> events, std::int64_t blockStart) {
+    if (reservedEvents > 0 && events.size() > reservedEvents) events = events.first(reservedEvents);
     if (events.empty()) return;
     midiEvents.assign(events.size(), VstMidiEvent{});
     eventList.assign(kEventPointersOffset + events.size(), 0);

@@ -28,7 +28,11 @@ public:
     std::vector<std::uint8_t> saveBank();
     void resume();
 
+    int currentProgram();
+    // Room for this many events per call, so that sendEvents never allocates.
+    void reserveEvents(std::size_t count);
     // Hands over the events of one block; their offsets count from blockStart.
+    // Beyond the reserved room (if any was reserved) the later events are dropped.
     void sendEvents(std::span<const TimedEvent> events, std::int64_t blockStart);
     void process(float* left, float* right, int frames);
 
@@ -42,4 +46,5 @@ private:
     bool resumed = false;
     std::vector<VstMidiEvent> midiEvents;
     std::vector<VstIntPtr> eventList;  // a VstEvents header and its pointer array
+    std::size_t reservedEvents = 0;
 };

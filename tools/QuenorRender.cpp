@@ -1,23 +1,28 @@
 // quenor-render: plays a MIDI file, or the built-in demo, through the
 // instrument plug-in and writes the result to a WAV file.
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <chrono>
-#include <climits>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "tools/DemoPiece.h"
 #include "tools/EventTimeline.h"
+#include "tools/GainStage.h"
 #include "tools/LevelMeter.h"
 #include "tools/MidiFileReader.h"
+#include "tools/PartSelection.h"
 #include "tools/PluginHost.h"
+#include "tools/PluginLocation.h"
+#include "tools/ProgramChoice.h"
 #include "tools/ProgressMeter.h"
+#include "tools/RateConverter.h"
 #include "tools/RenderError.h"
 #include "tools/RenderOptions.h"
 #include "tools/Renderer.h"
@@ -26,7 +31,6 @@
 
 namespace {
 
-constexpr char kPluginFileName[] = "quenor-m4.so";
 constexpr std::size_t kMaxBankBytes = 1 << 20;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
@@ -44,41 +48,65 @@ void catchInterrupts() {
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
-std::string pluginBesideExecutable() {
-    char path[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) throw RenderError("cannot find this program's own folder; give --plugin PATH");
-    std::string executable(path, static_cast<std::size_t>(length));
-    return executable.substr(0, executable.rfind('/') + 1) + kPluginFileName;
-}
-
-std::string lowerCase(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-int programNamed(PluginHost& plugin, const std::string& name) {
-    std::string known;
-    for (int i = 0; i < plugin.programCount(); ++i) {
-        const std::string candidate = plugin.programName(i);
-        if (lowerCase(candidate) == lowerCase(name)) return i;
-        known += (known.empty() ? "" : ", ") + candidate;
-    }
-    throw RenderError("no program named '" + name + "' (the plug-in has: " + known + ")");
-}
-
 void choosePlayingProgram(PluginHost& plugin, const RenderOptions& options) {
-    std::optional<int> program = options.program;
-    if (options.preset) program = programNamed(plugin, *options.preset);
-    if (!program) return;
-    if (*program >= plugin.programCount())
-        throw RenderError("no program " + std::to_string(*program) + " (the plug-in has " +
-                          std::to_string(plugin.programCount()) + ", numbered from 0)");
-    plugin.selectProgram(*program);
+    if (options.program) plugin.selectProgram(programChosen(plugin, *options.program));
+    if (options.preset) plugin.selectProgram(programChosen(plugin, *options.preset));
 }
 
-void printSummary(const std::string& output, const LevelMeter& meter, double wallSeconds) {
-    const double length = static_cast<double>(meter.framesWritten()) / kRenderRate;
+// -o song.mid would otherwise replace the score with its own rendering.
+void refuseOutputOverInput(const RenderOptions& options) {
+    if (options.midiFile.empty() || options.output.empty()) return;
+    struct stat input, output;
+    const bool sameName = std::filesystem::path(options.output).lexically_normal() ==
+                          std::filesystem::path(options.midiFile).lexically_normal();
+    const bool sameFile = ::stat(options.midiFile.c_str(), &input) == 0 &&
+                          ::stat(options.output.c_str(), &output) == 0 && input.st_dev == output.st_dev &&
+                          input.st_ino == output.st_ino;
+    if (sameName || sameFile) throw UsageError("the output " + options.output + " is the MIDI file being read");
+}
+
+class NullSink : public AudioSink {
+public:
+    void write(const float*, const float*, std::int64_t) override {}
+};
+
+struct RenderOutcome {
+    std::int64_t instrumentFrames;  // -1: interrupted
+    double seconds;
+};
+
+// One pass through the instrument, from a freshly opened instance: plug-in,
+// then rate conversion when asked, then the gain, then the meter and sink.
+RenderOutcome renderOnce(const RenderOptions& options, const EventTimeline& timeline, float gain, AudioSink& sink,
+                         bool showProgress) {
+    PluginHost plugin(options.plugin.empty() ? pluginBesideExecutable() : options.plugin);
+    plugin.open(options.blockSize);
+    if (!options.bank.empty()) plugin.loadBank(readWholeFile(options.bank, kMaxBankBytes), options.bank);
+    choosePlayingProgram(plugin, options);
+    plugin.resume();
+
+    GainStage gained(gain, sink);
+    std::optional<RateConverter> converter;
+    AudioSink* first = &gained;
+    if (options.rate != kRenderRate) first = &converter.emplace(options.rate, gained);
+
+    ProgressMeter progress(stderr, timeline.endFrame);
+    RenderPlan plan;
+    plan.blockSize = options.blockSize;
+    plan.tailFrames = std::llround(options.tailSeconds * kRenderRate);
+    const auto started = std::chrono::steady_clock::now();
+    const std::int64_t frames = renderTimeline(plugin, timeline, plan, *first, [&](std::int64_t rendered) {
+        if (showProgress) progress.update(rendered);
+        return !interrupted;
+    });
+    if (converter && frames >= 0) converter->finish();
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
+    if (showProgress) progress.finish();
+    return {frames, elapsed.count()};
+}
+
+void printSummary(const std::string& output, int rate, const LevelMeter& meter, double wallSeconds) {
+    const double length = static_cast<double>(meter.framesWritten()) / rate;
     const float peak = meter.peakLevel();
     char level[48];
     if (peak > 0.0f)
@@ -90,45 +118,54 @@ void printSummary(const std::string& output, const LevelMeter& meter, double wal
         std::snprintf(speed, sizeof speed, "%.1fx real time", length / wallSeconds);
     else
         std::snprintf(speed, sizeof speed, "instant");
-    std::fprintf(stderr, "%s: %.2f s rendered, peak %s, %lld clipped samples, %s\n", output.c_str(), length, level,
+    std::fprintf(stderr, "%s: %.2f s rendered at %d Hz, peak %s, %lld clipped samples, %s\n", output.c_str(), length,
+                 rate, level,
                  static_cast<long long>(meter.clippedSamples()), speed);
 }
 
 int run(const RenderOptions& options) {
-    const EventTimeline timeline =
-        layOutInFrames(options.midiFile.empty() ? demoPiece() : readMidiFile(options.midiFile));
+    refuseOutputOverInput(options);
+    const SelectedParts parts =
+        selectParts(options.midiFile.empty() ? demoPiece() : readMidiFile(options.midiFile), options.parts);
+    for (const std::string& warning : parts.warnings) std::fprintf(stderr, "quenor-render: warning: %s\n", warning.c_str());
+    const EventTimeline timeline = layOutInFrames(parts.sequence);
 
     std::unique_ptr<WavWriter> wav;
-    if (!options.output.empty()) wav = std::make_unique<WavWriter>(options.output, options.bits);
+    if (!options.output.empty()) wav = std::make_unique<WavWriter>(options.output, options.bits, options.rate);
 
-    PluginHost plugin(options.plugin.empty() ? pluginBesideExecutable() : options.plugin);
-    plugin.open(options.blockSize);
-    if (!options.bank.empty()) plugin.loadBank(readWholeFile(options.bank, kMaxBankBytes), options.bank);
-    choosePlayingProgram(plugin, options);
-    if (!options.saveBank.empty()) writeWholeFile(options.saveBank, plugin.saveBank());
+    if (!options.saveBank.empty()) {
+        PluginHost plugin(options.plugin.empty() ? pluginBesideExecutable() : options.plugin);
+        plugin.open(options.blockSize);
+        if (!options.bank.empty()) plugin.loadBank(readWholeFile(options.bank, kMaxBankBytes), options.bank);
+        choosePlayingProgram(plugin, options);
+        writeWholeFile(options.saveBank, plugin.saveBank());
+    }
     if (!wav) return 0;
 
-    plugin.resume();
     const bool showProgress = !options.quiet && ::isatty(STDERR_FILENO);
-    ProgressMeter progress(stderr, timeline.endFrame);
+    float gain = static_cast<float>(std::pow(10.0, options.gainDecibels / 20.0));
+    double wallSeconds = 0.0;
+    if (options.normalizePeak) {
+        NullSink nowhere;
+        LevelMeter peakOnly(nowhere);
+        const RenderOutcome first = renderOnce(options, timeline, 1.0f, peakOnly, showProgress);
+        if (first.instrumentFrames < 0) {
+            std::fprintf(stderr, "quenor-render: %s: interrupted, nothing written\n", options.output.c_str());
+            return kExitInterrupted;
+        }
+        wallSeconds += first.seconds;
+        if (peakOnly.peakLevel() > 0.0f)
+            gain = static_cast<float>(std::pow(10.0, *options.normalizePeak / 20.0) / peakOnly.peakLevel());
+    }
     LevelMeter meter(*wav);
-    RenderPlan plan;
-    plan.blockSize = options.blockSize;
-    plan.tailFrames = std::llround(options.tailSeconds * kRenderRate);
-
-    const auto started = std::chrono::steady_clock::now();
-    const std::int64_t frames = renderTimeline(plugin, timeline, plan, meter, [&](std::int64_t rendered) {
-        if (showProgress) progress.update(rendered);
-        return !interrupted;
-    });
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
-    if (showProgress) progress.finish();
-    if (frames < 0) {
+    const RenderOutcome outcome = renderOnce(options, timeline, gain, meter, showProgress);
+    wallSeconds += outcome.seconds;
+    if (outcome.instrumentFrames < 0) {
         std::fprintf(stderr, "quenor-render: %s: interrupted, nothing written\n", options.output.c_str());
         return kExitInterrupted;
     }
     wav->commit();
-    if (!options.quiet) printSummary(options.output, meter, elapsed.count());
+    if (!options.quiet) printSummary(options.output, options.rate, meter, wallSeconds);
     return 0;
 }
 
@@ -149,6 +186,9 @@ int main(int argc, char** argv) {
     catchInterrupts();
     try {
         return run(options);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "quenor-render: %s\nTry 'quenor-render --help'.\n", error.what());
+        return kExitUsage;
     } catch (const RenderError& error) {
         std::fprintf(stderr, "quenor-render: %s\n", error.what());
         return kExitFailure;

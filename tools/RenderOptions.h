@@ -2,14 +2,20 @@
 #pragma once
 
 #include <optional>
-#include <stdexcept>
 #include <string>
+
+#include "tools/PartSelection.h"
+#include "tools/UsageError.h"
 
 struct RenderOptions {
     std::string midiFile;  // empty: play the built-in demo
     std::string output;    // empty: render nothing (only a bank is saved)
     int bits = 32;
-    std::optional<int> program;
+    int rate = 44100;
+    double gainDecibels = 0.0;
+    std::optional<double> normalizePeak;  // dBFS
+    PartSelection parts;
+    std::optional<std::string> program;  // a number or a name
     std::optional<std::string> preset;
     int blockSize = 512;
     double tailSeconds = 30.0;
@@ -18,12 +24,6 @@ struct RenderOptions {
     std::string saveBank;
     bool quiet = false;
     bool help = false;
-};
-
-// A command line that cannot be followed.
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
 };
 
 RenderOptions parseOptions(int argc, char** argv);

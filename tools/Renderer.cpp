@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "tools/BlockPlayer.h"
+
 namespace {
 
 bool isSilent(const float* left, const float* right, std::int64_t frame) {
@@ -50,13 +52,12 @@ std::int64_t renderTimeline(PluginHost& plugin, const EventTimeline& timeline, c
 
     std::size_t nextEvent = 0;
     for (std::int64_t blockStart = 0; blockStart < limit; blockStart += block) {
-        const std::size_t firstEvent = nextEvent;
-        while (nextEvent < timeline.events.size() && timeline.events[nextEvent].frame < blockStart + block) ++nextEvent;
-        plugin.sendEvents(std::span(timeline.events).subspan(firstEvent, nextEvent - firstEvent), blockStart);
-
         std::fill(left.begin(), left.end(), 0.0f);
         std::fill(right.begin(), right.end(), 0.0f);
-        plugin.process(left.data(), right.data(), plan.blockSize);
+        const std::size_t firstEvent = nextEvent;
+        while (nextEvent < timeline.events.size() && timeline.events[nextEvent].frame < blockStart + block) ++nextEvent;
+        playBlock(plugin, std::span(timeline.events).subspan(firstEvent, nextEvent - firstEvent), blockStart,
+                  plan.blockSize, left.data(), right.data());
 
         // Frames before the end of the sequence are always kept; after it,
         // only up to the last audible one.

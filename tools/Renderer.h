@@ -1,5 +1,8 @@
 // Plays an EventTimeline through a plug-in block by block, each event at its
 // exact frame, and keeps going past the end until the instrument falls silent.
+// Blocks are cut at Volume (controller 7) and all-notes-off (123), which the
+// plug-in applies on arrival: so they too land on their frame, and the output
+// is the same for every block size.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
-// A stereo 44.1 kHz WAV file of 16-bit, 24-bit or 32-bit float samples, which
-// appears under its name only after commit().
+// A stereo WAV file of 16-bit (dithered), 24-bit or 32-bit float samples,
+// which appears under its name only after commit().
 #pragma once
 
 #include <sndfile.h>
@@ -9,18 +9,24 @@
 
 #include "tools/AudioSink.h"
 #include "tools/ReplacingFile.h"
+#include "tools/TpdfDither.h"
 
 class WavWriter : public AudioSink {
 public:
     // bits is 16, 24 or 32 (float). Throws a RenderError naming the file.
-    WavWriter(const std::string& path, int bits);
+    WavWriter(const std::string& path, int bits, int rate);
     ~WavWriter() override;
 
     void write(const float* left, const float* right, std::int64_t frames) override;
     void commit();
 
 private:
+    [[noreturn]] void failWriting();
+
     ReplacingFile file;
     SNDFILE* sound = nullptr;
+    bool dithered;
+    TpdfDither dither;
     std::vector<float> interleaved;
+    std::vector<std::int16_t> interleavedShort;
 };

@@ -1,0 +1,60 @@
+#include "tools/PlayOptions.h"
+
+#include <getopt.h>
+
+const char kPlayUsage[] =
+    "Usage: quenor-play [options]\n"
+    "Plays the Quenor-m4 piano live through a JACK server (jackd, or PipeWire's JACK\n"
+    "support), in tune at the server's rate: the instrument plays at 44100 Hz and is\n"
+    "converted to the server's rate when that differs. It reads MIDI from its JACK port\n"
+    "midi_in and from its ALSA sequencer port, which USB keyboards and other programs\n"
+    "connect to (aconnect, or --midi). The four programs and the current one are kept\n"
+    "between runs in $XDG_CONFIG_HOME/quenor-m4/player-settings.\n"
+    "\n"
+    "  -p, --program N|NAME  start with program N (0-3) or the program of that name\n"
+    "      --bank FILE       start from a saved 160-byte bank instead of the last settings\n"
+    "  -m, --midi PORT       connect this MIDI source at start: a JACK port name or an ALSA\n"
+    "                        sequencer client:port or client name (may be repeated)\n"
+    "      --list-midi       list the MIDI sources there are, and quit\n"
+    "      --no-connect      leave the outputs unconnected (default: system playback)\n"
+    "      --no-gui          no editor window\n"
+    "      --plugin PATH     plug-in to load (default: quenor-m4.so beside this program)\n"
+    "  -h, --help            show this help\n"
+    "\n"
+    "Ctrl-C quits and saves the settings.\n";
+
+namespace {
+
+enum LongOnly { kBank = 256, kListMidi, kNoConnect, kNoGui, kPlugin };
+
+}  // namespace
+
+PlayOptions parsePlayOptions(int argc, char** argv) {
+    static const option kOptions[] = {
+        {"program", required_argument, nullptr, 'p'}, {"bank", required_argument, nullptr, kBank},
+        {"midi", required_argument, nullptr, 'm'},    {"list-midi", no_argument, nullptr, kListMidi},
+        {"no-connect", no_argument, nullptr, kNoConnect}, {"no-gui", no_argument, nullptr, kNoGui},
+        {"plugin", required_argument, nullptr, kPlugin}, {"help", no_argument, nullptr, 'h'},
+        {nullptr, 0, nullptr, 0},
+    };
+    PlayOptions options;
+    opterr = 0;
+    optind = 1;
+    int code;
+    while ((code = getopt_long(argc, argv, ":p:m:h", kOptions, nullptr)) != -1) {
+        switch (code) {
+            case 'p': options.program = optarg; break;
+            case kBank: options.bank = optarg; break;
+            case 'm': options.midiPorts.emplace_back(optarg); break;
+            case kListMidi: options.listMidi = true; break;
+            case kNoConnect: options.connect = false; break;
+            case kNoGui: options.gui = false; break;
+            case kPlugin: options.plugin = optarg; break;
+            case 'h': options.help = true; break;
+            case ':': throw UsageError(std::string("option ") + argv[optind - 1] + " needs a value");
+            default: throw UsageError(std::string("unknown option ") + argv[optind - 1]);
+        }
+    }
+    if (optind < argc) throw UsageError(std::string("unexpected argument '") + argv[optind] + "'");
+    return options;
+}
