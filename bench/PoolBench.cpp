@@ -57,6 +57,49 @@ void BM_Pool(benchmark::State& state) {
 }
 BENCHMARK(BM_Pool)->Arg(512)->Arg(64)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
+// The same pass with only the `keys` highest keys sounding, at 64-frame
+// stretches: run on the calling thread alone (mode 0) or with the workers
+// (mode 1). Where the two cross over is the work worth a pass.
+void BM_LightStretch(benchmark::State& state) {
+    const int keys = static_cast<int>(state.range(0));
+    const bool withWorkers = state.range(1) != 0;
+    constexpr int kFrames = 64;
+    auto model = fullPolyphonyModel();
+    for (int k = 0; k < kNumKeys - keys; ++k) model->active[k] = 0;
+    WorkerPool pool;
+    const int workers = pool.workerCount();
+    MixBuffer buffers[WorkerPool::kMaxWorkers];
+    RenderJob jobs[WorkerPool::kMaxWorkers];
+    for (int w = 0; w < workers; ++w) {
+        buffers[w].left.reset(new float[kFrames]);
+        buffers[w].right.reset(new float[kFrames]);
+        jobs[w] = {w, workers, model.get(), buffers[w].left.get(), buffers[w].right.get(), kFrames};
+        pool.setJob(w, runJob, &jobs[w]);
+    }
+    std::int64_t points = 0;
+    for (int k = kNumKeys - keys; k < kNumKeys; ++k) points += 2 * (model->segments[k] - 1);
+    std::vector<double> stretches;
+    for (auto _ : state) {
+        for (int k = kNumKeys - keys; k < kNumKeys; ++k)
+            if (model->active[k] == 0) model->noteOn(k, 100);
+        const auto begin = std::chrono::steady_clock::now();
+        if (withWorkers)
+            pool.runAll();
+        else
+            pool.runAllOnCallingThread();
+        const auto end = std::chrono::steady_clock::now();
+        stretches.push_back(std::chrono::duration<double>(end - begin).count());
+    }
+    std::sort(stretches.begin(), stretches.end());
+    state.counters["work"] = static_cast<double>(points * kFrames);
+    state.counters["usMedian"] = stretches[stretches.size() / 2] * 1e6;
+    state.counters["usP99"] = stretches[static_cast<std::size_t>(0.99 * (stretches.size() - 1))] * 1e6;
+}
+BENCHMARK(BM_LightStretch)
+    ->ArgsProduct({{4, 8, 16, 24, 32, 44, 60, 88}, {0, 1}})
+    ->UseRealTime()
+    ->Unit(benchmark::kMicrosecond);
+
 // Wake every worker with nothing to do and wait for all of them; each pass is
 // timed on its own, so the median and the slow tail show apart from the mean.
 void BM_PoolPass(benchmark::State& state) {
