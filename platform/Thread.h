@@ -3,6 +3,8 @@
 
 #include <memory>
 
+#include "platform/ThreadScheduling.h"
+
 namespace platform {
 
 class Thread {
@@ -19,6 +21,10 @@ public:
     bool start(Entry entry, void* argument);
     // Waits until the started thread has returned.
     void join();
+    // Asks the system to run the started thread as urgently as `scheduling`
+    // says; false when it refuses (no permission), and the thread runs on as it
+    // did.
+    bool adoptScheduling(const ThreadScheduling& scheduling);
     bool isRunning() const { return state != nullptr; }
 
 private:

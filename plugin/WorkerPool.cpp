@@ -7,21 +7,15 @@
 WorkerPool::WorkerPool() : WorkerPool(processorCount()) {}
 
 WorkerPool::WorkerPool(std::int32_t requestedWorkers) : count(std::clamp(requestedWorkers, 1, kMaxWorkers)) {
-    if (count == 1) {
-        return;
-    }
-    for (std::int32_t w = 0; w < count; ++w) {
+    for (std::int32_t w = 1; w < count; ++w) {
         WorkerSlot& slot = slots[w];
         slot.running = true;
         slot.jobFunction = nullptr;
         if (!slot.go.isValid() || !slot.done.isValid() || !slot.thread.start(workerMain, &slot)) {
             // A worker that never started would hang every pass: keep the
-            // ones that did, or render inline if fewer than two did.
+            // ones that did; with none, the caller alone renders.
             slot.running = false;
-            if (w == 1) {
-                stopWorker(slots[0]);
-            }
-            count = w >= 2 ? w : 1;
+            count = w;
             return;
         }
     }
@@ -34,28 +28,55 @@ void WorkerPool::setJob(std::int32_t index, WorkerJob function, void* argument) 
     slots[index].jobArgument = argument;
 }
 
+namespace {
+
+void runJobOf(const WorkerSlot& slot) {
+    if (slot.jobFunction != nullptr) slot.jobFunction(slot.jobArgument);
+}
+
+}  // namespace
+
 void WorkerPool::runAll() {
-    // Without threads there is no done to wait for: run the one job here
-    // rather than wait forever.
-    if (count == 1) {
-        if (slots[0].jobFunction != nullptr) {
-            slots[0].jobFunction(slots[0].jobArgument);
-        }
-        return;
-    }
-    for (std::int32_t w = 0; w < count; ++w) {
+    if (count == 0) return;
+    for (std::int32_t w = 1; w < count; ++w) {
         slots[w].go.set();
     }
-    for (std::int32_t w = 0; w < count; ++w) {
+    runJobOf(slots[0]);
+    for (std::int32_t w = 1; w < count; ++w) {
         slots[w].done.wait();
     }
 }
 
-void WorkerPool::shutdown() {
-    if (count <= 1) {
+void WorkerPool::runAllOnCallingThread() {
+    for (std::int32_t w = 0; w < count; ++w) {
+        runJobOf(slots[w]);
+    }
+}
+
+void WorkerPool::followCallerScheduling(std::int32_t frames) {
+    if (count <= 1) return;
+    if (frames > 0) framesSinceSchedulingCheck += frames;
+    const std::uintptr_t caller = platform::callingThreadIdentity();
+    if (caller == followedThread && framesSinceSchedulingCheck < kFramesBetweenSchedulingChecks &&
+        !schedulingRecheckDue.load(std::memory_order_relaxed)) {
         return;
     }
-    for (std::int32_t w = 0; w < count; ++w) {
+    schedulingRecheckDue.store(false, std::memory_order_relaxed);
+    followedThread = caller;
+    framesSinceSchedulingCheck = 0;
+    const platform::ThreadScheduling scheduling = platform::callingThreadScheduling();
+    if (givenScheduling == scheduling) return;
+    for (std::int32_t w = 1; w < count; ++w) {
+        slots[w].thread.adoptScheduling(scheduling);
+    }
+    // Remembered even when refused, so that a refusal is not asked again every second.
+    givenScheduling = scheduling;
+}
+
+void WorkerPool::shutdown() {
+    if (count <= 1) return;
+    slots[0].jobFunction = nullptr;
+    for (std::int32_t w = 1; w < count; ++w) {
         stopWorker(slots[w]);
     }
     count = 0;
@@ -81,9 +102,7 @@ void WorkerPool::workerMain(void* argument) {
     bool running = true;
     while (running) {
         slot->go.wait();
-        if (slot->jobFunction != nullptr) {
-            slot->jobFunction(slot->jobArgument);
-        }
+        runJobOf(*slot);
         running = slot->running;
         slot->done.set();
     }

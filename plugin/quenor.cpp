@@ -18,6 +18,17 @@ bool isValidParameter(VstInt32 index) { return static_cast<std::uint32_t>(index)
 
 void runRenderJob(void* job) { renderKeys(static_cast<RenderJob*>(job)); }
 
+// Below this many string points times frames, waking a worker costs more than
+// the share of the work it would take (measured in the benchmarks, bench/README.md).
+constexpr std::int64_t kWorkWorthAPass = 150000;
+
+std::int64_t soundingPoints(const KeyModel& keys) {
+    std::int64_t points = 0;
+    for (int k = 0; k < kNumKeys; ++k)
+        if (keys.active[k] != 0) points += 2 * (keys.segments[k] - 1);
+    return points;
+}
+
 // A loaded name may lack its NUL; never read past the record's 24 bytes.
 void copyProgramName(const char* stored, char* out) {
     const std::size_t length = strnlen(stored, kProgramNameSize - 1);
@@ -73,6 +84,7 @@ void quenor::setBlockSize(VstInt32 size) {
     // nothing audible, while a host announcing INT32_MAX would cost gigabytes.
     if (size > 0) allocateMixBuffers(std::min(size, kMaxMixFrames));
     blockSize = size;
+    pool->recheckScheduling();
 }
 
 void quenor::updateCoefficients() {
@@ -139,6 +151,7 @@ void quenor::processReplacing(float**, float** outputs, VstInt32 frames) {
     float* left = outputs[0];
     float* right = outputs[1];
     updateCoefficients();
+    pool->followCallerScheduling(frames);
     for (VstInt32 remaining = frames; remaining > 0;) {
         while (events.head() && events.head()->delta <= 0) {
             applyEvent(*events.head());
@@ -161,12 +174,13 @@ void quenor::renderBlock(float* left, float* right, int frames) {
     RenderJob jobs[WorkerPool::kMaxWorkers];
     for (int w = 0; w < workers; ++w)
         jobs[w] = {w, workers, &keys, mixBuffers[w].left.get(), mixBuffers[w].right.get(), frames};
-    if (workers == 1) {
-        renderKeys(&jobs[0]);
-    } else {
-        for (int w = 0; w < workers; ++w) pool->setJob(w, runRenderJob, &jobs[w]);
+    // Every key's samples are the same whichever thread renders it, and the
+    // buffers and the mix stay per worker: running the jobs here changes no sample.
+    for (int w = 0; w < workers; ++w) pool->setJob(w, runRenderJob, &jobs[w]);
+    if (workers == 1 || soundingPoints(keys) * frames < kWorkWorthAPass)
+        pool->runAllOnCallingThread();
+    else
         pool->runAll();
-    }
     mixWorkers(mixBuffers.data(), workers, [this] { return loadParameter(currentProgram(), kVolume); }, left,
                right, frames);
 }
@@ -193,6 +207,7 @@ void quenor::suspend() { suspended.store(true, std::memory_order_relaxed); }
 
 void quenor::resume() {
     suspended.store(false, std::memory_order_relaxed);
+    pool->recheckScheduling();
     wantEvents(1);
 }
 

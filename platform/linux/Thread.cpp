@@ -35,4 +35,11 @@ void Thread::join() {
     state.reset();
 }
 
+bool Thread::adoptScheduling(const ThreadScheduling& scheduling) {
+    if (!state) return false;
+    sched_param parameters{};
+    parameters.sched_priority = scheduling.priority;
+    return pthread_setschedparam(state->handle, scheduling.policy, &parameters) == 0;
+}
+
 }  // namespace platform

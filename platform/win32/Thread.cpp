@@ -38,4 +38,10 @@ void Thread::join() {
     state.reset();
 }
 
+// A host's audio thread runs at a raised priority: the render workers run at
+// the most urgent one a thread of a normal process may have.
+bool Thread::adoptScheduling(const ThreadScheduling&) {
+    return state && SetThreadPriority(state->handle, THREAD_PRIORITY_TIME_CRITICAL) != 0;
+}
+
 }  // namespace platform

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "platform/ProcessorCount.h"
+#include "platform/ThreadScheduling.h"
 #if defined(__linux__)
+#include <pthread.h>
+
 #include "tests/support/AffinityRestriction.h"
 #endif
 #include "tests/support/ThreadCount.h"
@@ -23,6 +27,18 @@ void countRun(void* argument) {
     auto* job = static_cast<CountingJob*>(argument);
     ++job->runs;
     job->lastPassSeen = *job->currentPass;
+}
+
+// Which thread ran a job, and how urgently the system ran it.
+struct ThreadProbe {
+    std::uintptr_t thread = 0;
+    platform::ThreadScheduling scheduling;
+};
+
+void probeThread(void* argument) {
+    auto* probe = static_cast<ThreadProbe*>(argument);
+    probe->thread = platform::callingThreadIdentity();
+    probe->scheduling = platform::callingThreadScheduling();
 }
 
 TEST(WorkerPool, WorkerCountIsClamped) {
@@ -56,7 +72,8 @@ TEST_P(WorkerPoolSizes, EveryJobRunsOncePerPassAndSeesTheCallersData) {
     const int before = threadCount();
     WorkerPool pool(workers);
     ASSERT_EQ(pool.workerCount(), workers);
-    EXPECT_EQ(threadCount(), before + workers);
+    // The caller is worker 0.
+    EXPECT_EQ(threadCount(), before + workers - 1);
 
     int currentPass = 0;
     CountingJob jobs[WorkerPool::kMaxWorkers];
@@ -76,6 +93,69 @@ TEST_P(WorkerPoolSizes, EveryJobRunsOncePerPassAndSeesTheCallersData) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, WorkerPoolSizes, testing::Values(2, 3, 5, 16));
+
+TEST(WorkerPool, CallerRunsJobZeroAndEachWorkerItsOwn) {
+    WorkerPool pool(3);
+    ThreadProbe probes[3];
+    for (int w = 0; w < 3; ++w) pool.setJob(w, probeThread, &probes[w]);
+    const std::uintptr_t caller = platform::callingThreadIdentity();
+
+    pool.runAll();
+    EXPECT_EQ(probes[0].thread, caller);
+    EXPECT_NE(probes[1].thread, caller);
+    EXPECT_NE(probes[2].thread, caller);
+    EXPECT_NE(probes[1].thread, probes[2].thread);
+
+    pool.runAllOnCallingThread();
+    for (int w = 0; w < 3; ++w) EXPECT_EQ(probes[w].thread, caller) << "worker " << w;
+}
+
+#if defined(__linux__)
+// A real-time caller: on a helper thread, so that the test's own thread keeps
+// its scheduling.
+TEST(WorkerPool, WorkersFollowTheCallersSchedulingWhenItIsRead) {
+    const auto setCaller = [](int policy, int priority) {
+        sched_param parameters{};
+        parameters.sched_priority = priority;
+        return pthread_setschedparam(pthread_self(), policy, &parameters) == 0;
+    };
+    bool permitted = true;
+    ThreadProbe afterFirst, beforeRecheck, afterRecheck, afterASecond, fromAnotherThread;
+    WorkerPool pool(2);
+    ThreadProbe ignored;
+    const auto runWith = [&pool, &ignored](ThreadProbe& probe, int frames) {
+        pool.followCallerScheduling(frames);
+        pool.setJob(0, probeThread, &ignored);
+        pool.setJob(1, probeThread, &probe);
+        pool.runAll();
+    };
+    std::thread caller([&] {
+        runWith(afterFirst, 64);
+        if (!setCaller(SCHED_FIFO, 5)) {
+            permitted = false;
+            return;
+        }
+        runWith(beforeRecheck, 64);
+        pool.recheckScheduling();
+        runWith(afterRecheck, 64);
+        setCaller(SCHED_FIFO, 7);
+        runWith(afterASecond, 44100);
+        setCaller(SCHED_OTHER, 0);
+    });
+    caller.join();
+    EXPECT_EQ(afterFirst.scheduling, (platform::ThreadScheduling{SCHED_OTHER, 0}));
+    if (!permitted) GTEST_SKIP() << "no permission for real-time scheduling";
+    // Not read on every block: the change waits for a reason to look.
+    EXPECT_EQ(beforeRecheck.scheduling, (platform::ThreadScheduling{SCHED_OTHER, 0}));
+    EXPECT_EQ(afterRecheck.scheduling, (platform::ThreadScheduling{SCHED_FIFO, 5}));
+    EXPECT_EQ(afterASecond.scheduling, (platform::ThreadScheduling{SCHED_FIFO, 7}));
+
+    // Another calling thread (this one, alive all along, so its identity
+    // cannot be the ended helper's) is looked at at once.
+    runWith(fromAnotherThread, 64);
+    EXPECT_EQ(fromAnotherThread.scheduling, platform::callingThreadScheduling());
+}
+#endif
 
 TEST(WorkerPool, WorkerWithoutJobStillCompletesThePass) {
     WorkerPool pool(3);
