@@ -38,7 +38,8 @@ double secondsPerFrame(RenderFunction render, int blocks) {
 std::unique_ptr<KeyModel> fullPolyphonyModel() {
     auto model = std::make_unique<KeyModel>();
     const ProgramRecord& first = kFactoryPrograms[0];
-    if (!model->prepare(first.parameters[kMetalPlastic], kLongestSustain, first.parameters[kDamper])) return nullptr;
+    if (!model->prepare(first.parameters[kMetalPlastic], kLongestSustain, first.parameters[kDamper]))
+        return nullptr;
     for (int k = 0; k < kNumKeys; ++k) model->noteOn(k, 100);
     return model;
 }

@@ -10,7 +10,7 @@ constexpr std::int64_t kBar = 16 * kSixteenth;
 constexpr std::int64_t kPedalRetake = 1500;
 
 struct Chord {
-    int root;   // MIDI note of the bass
+    int root;  // MIDI note of the bass
     bool minor;
 };
 constexpr Chord kProgression[kBars] = {{36, false}, {33, true}, {29, false}, {31, false},
@@ -37,7 +37,8 @@ DensePiece::DensePiece() : loopFrames(kBars * kBar) {
         for (int i = 0; i < 16; ++i) {
             const int up = i < 8 ? i : 16 - i;
             const int key = tones[static_cast<std::size_t>(up) % tones.size()];
-            note(start + i * kSixteenth + (i % 3) * 40, 3 * kSixteenth, key, 64 + (i % 4 == 0 ? 36 : 0) + (i * 7) % 13);
+            note(start + i * kSixteenth + (i % 3) * 40, 3 * kSixteenth, key,
+                 64 + (i % 4 == 0 ? 36 : 0) + (i * 7) % 13);
         }
         for (int beat = 0; beat < 4; ++beat) {
             const std::int64_t at = start + beat * 4 * kSixteenth;

@@ -64,7 +64,8 @@ BENCHMARK(BM_PlayerPeriod)->Arg(44100)->Arg(48000)->Arg(96000)->UseRealTime()->U
 // The converter alone, on silence: its cost per 64-frame period.
 void BM_ResamplerPeriod(benchmark::State& state) {
     StreamResampler resampler(static_cast<int>(state.range(0)), kPeriod);
-    std::vector<float> in(static_cast<std::size_t>(resampler.largestInput()), 0.0f), outLeft(kPeriod), outRight(kPeriod);
+    std::vector<float> in(static_cast<std::size_t>(resampler.largestInput()), 0.0f), outLeft(kPeriod),
+        outRight(kPeriod);
     for (auto _ : state) {
         resampler.convertPeriod(in.data(), in.data(), outLeft.data(), outRight.data());
         benchmark::DoNotOptimize(outLeft.data());

@@ -74,9 +74,11 @@ void BM_Pool(benchmark::State& state) {
         watch.start();
         pool.followCallerScheduling(frames);
         for (int w = 0; w < workers; ++w)
-            pool.setJob(w, pinned ? runPinnedJob : runPlacedJob, pinned ? static_cast<void*>(&pinnedJobs[w]) : &pinnedJobs[w].placed);
+            pool.setJob(w, pinned ? runPinnedJob : runPlacedJob,
+                        pinned ? static_cast<void*>(&pinnedJobs[w]) : &pinnedJobs[w].placed);
         pool.runAll();
-        mixWorkers(buffers, workers, [] { return 0.5f; }, left.data(), right.data(), frames);
+        mixWorkers(
+            buffers, workers, [] { return 0.5f; }, left.data(), right.data(), frames);
         watch.stop();
         blocks.push_back(watch.seconds() - before);
         if (workers > 1 && pinnedJobs[0].placed.processor == pinnedJobs[1].placed.processor) ++sharedProcessor;

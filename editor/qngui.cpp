@@ -39,9 +39,7 @@ CRect sliderRect(int index) {
 
 }  // namespace
 
-qngui::qngui(AudioEffect* effect) : AEffGUIEditor(effect) {
-    rect = {0, 0, kEditorHeight, kEditorWidth};
-}
+qngui::qngui(AudioEffect* effect) : AEffGUIEditor(effect) { rect = {0, 0, kEditorHeight, kEditorWidth}; }
 
 bool qngui::open(void* parentWindow) {
     // Without a window layer there is nothing to show: refuse before anything

@@ -9,7 +9,7 @@ constexpr std::uint32_t kMetalPlasticDirty = dirtyBit(kMetalPlastic);
 constexpr std::uint32_t kSustainDirty = dirtyBit(kSustain);
 constexpr std::uint32_t kDamperDirty = dirtyBit(kDamper);
 
-const float kCurveExponent = std::bit_cast<float>(0x3fe66666u);  // 1.8
+const float kCurveExponent = std::bit_cast<float>(0x3fe66666u);     // 1.8
 const float kHighDampingScale = std::bit_cast<float>(0x38d1b717u);  // 1e-4
 const float kHighDampingFloor = std::bit_cast<float>(0x33d6bf95u);  // 1e-7
 const float kHeldLossScale = std::bit_cast<float>(0x38d1b717u);     // 1e-4

@@ -4,8 +4,8 @@
 
 namespace {
 
-const float kRawThreshold = std::bit_cast<float>(0x3ecccccdu);   // 0.4
-const float kRawSlope = std::bit_cast<float>(0x4019999au);       // 2.4
+const float kRawThreshold = std::bit_cast<float>(0x3ecccccdu);  // 0.4
+const float kRawSlope = std::bit_cast<float>(0x4019999au);      // 2.4
 
 }  // namespace
 

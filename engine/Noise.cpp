@@ -9,8 +9,8 @@ float noiseSlope[kNoisePeriod];
 
 namespace {
 
-const float kUnitScale = std::bit_cast<float>(0x38000100u);  // nearest float to 1/32767
-const float kSlopeScale = std::bit_cast<float>(0x3faa3d71u);  // 1.33
+const float kUnitScale = std::bit_cast<float>(0x38000100u);    // nearest float to 1/32767
+const float kSlopeScale = std::bit_cast<float>(0x3faa3d71u);   // 1.33
 const float kOctaveShift = std::bit_cast<float>(0x440ecaf2u);  // 571.171
 
 std::once_flag noiseFilled;

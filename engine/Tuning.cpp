@@ -6,12 +6,12 @@
 
 namespace {
 
-const float kTwelfth = std::bit_cast<float>(0x3daaaaabu);        // 1/12
-const float kSegmentLength = 21555.5f;                           // n·f stays at or below this
-const float kTensionScale = std::bit_cast<float>(0x38ee500fu);   // 1/8800
-const float kTensionGain = std::bit_cast<float>(0x3e23d70au);    // 0.16, also the strike point
-const float kDetuneB = std::bit_cast<float>(0x3f7e978du);        // 0.9945: string B ~9.5 cents flat
-const float kMaxTension = std::bit_cast<float>(0x3f7d70a4u);     // 0.99, stability bound
+const float kTwelfth = std::bit_cast<float>(0x3daaaaabu);          // 1/12
+const float kSegmentLength = 21555.5f;                             // n·f stays at or below this
+const float kTensionScale = std::bit_cast<float>(0x38ee500fu);     // 1/8800
+const float kTensionGain = std::bit_cast<float>(0x3e23d70au);      // 0.16, also the strike point
+const float kDetuneB = std::bit_cast<float>(0x3f7e978du);          // 0.9945: string B ~9.5 cents flat
+const float kMaxTension = std::bit_cast<float>(0x3f7d70a4u);       // 0.99, stability bound
 const float kLeftTapPosition = std::bit_cast<float>(0x3f333333u);  // 0.7
 
 constexpr int kMinSegments = 5;

@@ -23,7 +23,8 @@ NoteEvent* EventQueue::scheduleEvent(std::int32_t delta) {
     NoteEvent* node = freeEvents;
     if (node)
         freeEvents = node->next;
-    else if (!(node = new (std::nothrow) NoteEvent)) return nullptr;
+    else if (!(node = new (std::nothrow) NoteEvent))
+        return nullptr;
     node->delta = delta;
 
     NoteEvent** link = &pendingEvents;

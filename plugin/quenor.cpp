@@ -181,8 +181,9 @@ void quenor::renderBlock(float* left, float* right, int frames) {
         pool->runAllOnCallingThread();
     else
         pool->runAll();
-    mixWorkers(mixBuffers.data(), workers, [this] { return loadParameter(currentProgram(), kVolume); }, left,
-               right, frames);
+    mixWorkers(
+        mixBuffers.data(), workers, [this] { return loadParameter(currentProgram(), kVolume); }, left, right,
+        frames);
 }
 
 float quenor::loadParameter(int program, int index) const {

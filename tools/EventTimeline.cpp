@@ -13,8 +13,7 @@ __extension__ using Wide = unsigned __int128;
 class TempoClock {
 public:
     explicit TempoClock(const MidiSequence& sequence)
-        : tempos(sequence.tempos),
-          microsPerSecondTicks(static_cast<Wide>(sequence.ticksPerQuarter) * 1000000u) {}
+        : tempos(sequence.tempos), microsPerSecondTicks(static_cast<Wide>(sequence.ticksPerQuarter) * 1000000u) {}
 
     std::int64_t frameAt(std::int64_t tick) {
         while (next < tempos.size() && tempos[next].tick <= tick) {
@@ -25,7 +24,8 @@ public:
         advanceTo(tick);
         const Wide scaled = elapsed * kRenderRate;
         const Wide frame = (2 * scaled + microsPerSecondTicks) / (2 * microsPerSecondTicks);
-        if (frame > static_cast<Wide>(kMaxSequenceFrames)) throw RenderError("the sequence lasts longer than 3 hours");
+        if (frame > static_cast<Wide>(kMaxSequenceFrames))
+            throw RenderError("the sequence lasts longer than 3 hours");
         return static_cast<std::int64_t>(frame);
     }
 

@@ -15,7 +15,8 @@ public:
         if (factor == 1.0f) return next.write(left, right, frames);
         scaledLeft.resize(static_cast<std::size_t>(frames));
         scaledRight.resize(static_cast<std::size_t>(frames));
-        for (std::int64_t i = 0; i < frames; ++i) scaledLeft[i] = left[i] * factor, scaledRight[i] = right[i] * factor;
+        for (std::int64_t i = 0; i < frames; ++i)
+            scaledLeft[i] = left[i] * factor, scaledRight[i] = right[i] * factor;
         next.write(scaledLeft.data(), scaledRight.data(), frames);
     }
 

@@ -19,7 +19,8 @@ JackPlayer::JackPlayer(const std::string& name) {
     jack_set_info_function(quiet);
     jack_status_t status{};
     client = jack_client_open(name.c_str(), JackNoStartServer, &status);
-    if (!client) throw RenderError("no JACK server is running (start one: jackd, or PipeWire with its JACK support)");
+    if (!client)
+        throw RenderError("no JACK server is running (start one: jackd, or PipeWire with its JACK support)");
     serverRate = static_cast<int>(jack_get_sample_rate(client));
     periodFrames = static_cast<int>(jack_get_buffer_size(client));
     if (serverRate != kRenderRate) resampler = std::make_unique<StreamResampler>(serverRate, periodFrames);
@@ -55,7 +56,8 @@ void JackPlayer::start(PluginHost& instance, bool connectPlayback) {
     if (jack_activate(client) != 0) throw RenderError("the JACK server would not start the player");
     active = true;
     if (!connectPlayback) return;
-    const char** playback = jack_get_ports(client, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsInput);
+    const char** playback =
+        jack_get_ports(client, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsInput);
     if (!playback) return;
     if (playback[0]) jack_connect(client, jack_port_name(outLeft), playback[0]);
     if (playback[0] && playback[1]) jack_connect(client, jack_port_name(outRight), playback[1]);
@@ -84,14 +86,18 @@ std::vector<std::string> JackPlayer::midiSources() const {
     return names;
 }
 
-int JackPlayer::onProcess(jack_nframes_t frames, void* self) { return static_cast<JackPlayer*>(self)->process(frames); }
+int JackPlayer::onProcess(jack_nframes_t frames, void* self) {
+    return static_cast<JackPlayer*>(self)->process(frames);
+}
 
 int JackPlayer::onXrun(void* self) {
     static_cast<JackPlayer*>(self)->xrunCount.fetch_add(1);
     return 0;
 }
 
-void JackPlayer::onShutdown(jack_status_t, const char*, void* self) { static_cast<JackPlayer*>(self)->shutDown = true; }
+void JackPlayer::onShutdown(jack_status_t, const char*, void* self) {
+    static_cast<JackPlayer*>(self)->shutDown = true;
+}
 
 int JackPlayer::onBufferSize(jack_nframes_t frames, void* self) {
     auto* player = static_cast<JackPlayer*>(self);
@@ -153,7 +159,8 @@ int JackPlayer::process(jack_nframes_t frames) {
     const int count = gatherEvents(frames);
     const std::span<const TimedEvent> timed(events.data(), static_cast<std::size_t>(count));
     if (!resampler) {
-        for (TimedEvent& event : std::span(events.data(), static_cast<std::size_t>(count))) event.frame += streamFrame;
+        for (TimedEvent& event : std::span(events.data(), static_cast<std::size_t>(count)))
+            event.frame += streamFrame;
         playBlock(*plugin, timed, streamFrame, periodFrames, left, right);
         streamFrame += periodFrames;
         return 0;

@@ -133,8 +133,8 @@ Track readTrack(ByteReader reader, int number) {
         if (dataBytesOf(runningStatus) == 2) message.bytes[2] = reader.byte();
         for (int i = 1; i <= dataBytesOf(runningStatus); ++i)
             if (message.bytes[i] & 0x80u)
-                reader.fail("has the status byte " + hexByte(message.bytes[i]) + " where a data byte belongs, at byte " +
-                            std::to_string(eventOffset));
+                reader.fail("has the status byte " + hexByte(message.bytes[i]) +
+                            " where a data byte belongs, at byte " + std::to_string(eventOffset));
         track.messages.push_back(message);
     }
     track.endTick = tick;
@@ -151,7 +151,8 @@ MidiSequence parseMidiFile(std::span<const std::uint8_t> bytes) {
                           " bytes, and a header with one empty track takes " + std::to_string(kSmallestFile));
     ByteReader header(bytes, 4, bytes.size(), "the header");
     const std::uint32_t headerLength = header.bigEndian(4);
-    if (headerLength < 6) throw RenderError("header is " + std::to_string(headerLength) + " bytes long (must be 6)");
+    if (headerLength < 6)
+        throw RenderError("header is " + std::to_string(headerLength) + " bytes long (must be 6)");
     const std::uint32_t format = header.bigEndian(2);
     const std::uint32_t trackCount = header.bigEndian(2);
     const std::uint32_t division = header.bigEndian(2);
@@ -180,7 +181,8 @@ MidiSequence parseMidiFile(std::span<const std::uint8_t> bytes) {
                               " bytes but only " + std::to_string(bytes.size() - body) + " follow");
         // Chunks of other types are allowed and skipped.
         if (std::memcmp(bytes.data() + pos, "MTrk", 4) == 0)
-            tracks.push_back(readTrack(ByteReader(bytes, body, body + length, where), static_cast<int>(tracks.size()) + 1));
+            tracks.push_back(
+                readTrack(ByteReader(bytes, body, body + length, where), static_cast<int>(tracks.size()) + 1));
         pos = body + length;
     }
 

@@ -54,8 +54,9 @@ std::vector<int> parseNumberList(const std::string& text, const char* option, in
         if (pos < text.size() && text[pos] == '-') {
             ++pos;
             last = numberIn(text, pos, option, highest);
-            if (last < first) throw UsageError(std::string(option) + ": the range " + std::to_string(first) + "-" +
-                                               std::to_string(last) + " runs backwards");
+            if (last < first)
+                throw UsageError(std::string(option) + ": the range " + std::to_string(first) + "-" +
+                                 std::to_string(last) + " runs backwards");
         }
         for (int n = first; n <= last; ++n) numbers.push_back(n);
         if (pos == text.size()) break;
@@ -95,9 +96,9 @@ SelectedParts selectParts(const MidiSequence& sequence, const PartSelection& sel
     }
 
     if (drumStrikesLeftOut > 0 && !selection.channelsChosen)
-        result.warnings.push_back("channel 10 (General MIDI drums) is left out: " +
-                                  std::to_string(drumStrikesLeftOut) +
-                                  " notes; --channels all plays them on the piano");
+        result.warnings.push_back(
+            "channel 10 (General MIDI drums) is left out: " + std::to_string(drumStrikesLeftOut) +
+            " notes; --channels all plays them on the piano");
     if (outOfRange > 0)
         result.warnings.push_back(std::to_string(outOfRange) +
                                   " notes fall outside the piano's 21..108 (A0..C8) and stay silent");

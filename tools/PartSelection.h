@@ -12,7 +12,7 @@
 struct PartSelection {
     std::bitset<16> channels;  // bit c: MIDI channel c + 1
     bool channelsChosen = false;
-    std::vector<int> tracks;   // numbered from 1; empty: every track
+    std::vector<int> tracks;  // numbered from 1; empty: every track
 
     PartSelection() { channels.set().reset(9); }
 };

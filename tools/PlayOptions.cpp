@@ -31,10 +31,14 @@ enum LongOnly { kBank = 256, kListMidi, kNoConnect, kNoGui, kPlugin };
 
 PlayOptions parsePlayOptions(int argc, char** argv) {
     static const option kOptions[] = {
-        {"program", required_argument, nullptr, 'p'}, {"bank", required_argument, nullptr, kBank},
-        {"midi", required_argument, nullptr, 'm'},    {"list-midi", no_argument, nullptr, kListMidi},
-        {"no-connect", no_argument, nullptr, kNoConnect}, {"no-gui", no_argument, nullptr, kNoGui},
-        {"plugin", required_argument, nullptr, kPlugin}, {"help", no_argument, nullptr, 'h'},
+        {"program", required_argument, nullptr, 'p'},
+        {"bank", required_argument, nullptr, kBank},
+        {"midi", required_argument, nullptr, 'm'},
+        {"list-midi", no_argument, nullptr, kListMidi},
+        {"no-connect", no_argument, nullptr, kNoConnect},
+        {"no-gui", no_argument, nullptr, kNoGui},
+        {"plugin", required_argument, nullptr, kPlugin},
+        {"help", no_argument, nullptr, 'h'},
         {nullptr, 0, nullptr, 0},
     };
     PlayOptions options;
@@ -43,16 +47,34 @@ PlayOptions parsePlayOptions(int argc, char** argv) {
     int code;
     while ((code = getopt_long(argc, argv, ":p:m:h", kOptions, nullptr)) != -1) {
         switch (code) {
-            case 'p': options.program = optarg; break;
-            case kBank: options.bank = optarg; break;
-            case 'm': options.midiPorts.emplace_back(optarg); break;
-            case kListMidi: options.listMidi = true; break;
-            case kNoConnect: options.connect = false; break;
-            case kNoGui: options.gui = false; break;
-            case kPlugin: options.plugin = optarg; break;
-            case 'h': options.help = true; break;
-            case ':': throw UsageError(std::string("option ") + argv[optind - 1] + " needs a value");
-            default: throw UsageError(std::string("unknown option ") + argv[optind - 1]);
+            case 'p':
+                options.program = optarg;
+                break;
+            case kBank:
+                options.bank = optarg;
+                break;
+            case 'm':
+                options.midiPorts.emplace_back(optarg);
+                break;
+            case kListMidi:
+                options.listMidi = true;
+                break;
+            case kNoConnect:
+                options.connect = false;
+                break;
+            case kNoGui:
+                options.gui = false;
+                break;
+            case kPlugin:
+                options.plugin = optarg;
+                break;
+            case 'h':
+                options.help = true;
+                break;
+            case ':':
+                throw UsageError(std::string("option ") + argv[optind - 1] + " needs a value");
+            default:
+                throw UsageError(std::string("unknown option ") + argv[optind - 1]);
         }
     }
     if (optind < argc) throw UsageError(std::string("unexpected argument '") + argv[optind] + "'");

@@ -47,7 +47,8 @@ std::optional<PlayerSettings> loadPlayerSettings(const std::string& path, std::s
     std::string damage;
     std::uint32_t program = 0;
     if (bytes.size() != bankBytes + kProgramBytes) {
-        damage = std::to_string(bytes.size()) + " bytes where settings have " + std::to_string(bankBytes + kProgramBytes);
+        damage = std::to_string(bytes.size()) + " bytes where settings have " +
+                 std::to_string(bankBytes + kProgramBytes);
     } else {
         for (std::size_t i = 0; i < kProgramBytes; ++i) program |= std::uint32_t{bytes[bankBytes + i]} << (8 * i);
         if (program >= static_cast<std::uint32_t>(programCount))

@@ -27,7 +27,8 @@ int programChosen(PluginHost& plugin, const std::string& numberOrName) {
         if (lowerCase(candidate) == lowerCase(numberOrName)) return i;
         names += (names.empty() ? "" : ", ") + candidate;
     }
-    if (isWholeNumber(numberOrName) && std::stoi(numberOrName) < plugin.programCount()) return std::stoi(numberOrName);
+    if (isWholeNumber(numberOrName) && std::stoi(numberOrName) < plugin.programCount())
+        return std::stoi(numberOrName);
     throw UsageError("--program wants 0.." + std::to_string(plugin.programCount() - 1) + " or a program name (" +
                      names + "), not '" + numberOrName + "'");
 }

@@ -110,7 +110,8 @@ int play(const PlayOptions& options) {
     const std::string settingsPath = playerSettingsPath();
     restoreSettings(plugin, options, settingsPath);
 
-    SequencerInput sequencer(player.clientName(), player.sequencerQueue(), [&player] { return player.frameClock(); });
+    SequencerInput sequencer(player.clientName(), player.sequencerQueue(),
+                             [&player] { return player.frameClock(); });
     plugin.resume();
     player.start(plugin, options.connect);
     connectSources(options, player, sequencer);
@@ -121,7 +122,8 @@ int play(const PlayOptions& options) {
         milliseconds(period, rate) + ")");
     if (player.resampling())
         say("resampling: on, 44100 -> " + std::to_string(rate) + " Hz, adding " +
-            milliseconds(player.latencyFrames(), rate) + " (" + std::to_string(player.latencyFrames()) + " frames)");
+            milliseconds(player.latencyFrames(), rate) + " (" + std::to_string(player.latencyFrames()) +
+            " frames)");
     else
         say("resampling: off (the server runs at the instrument's 44100 Hz)");
     say("latency: " + milliseconds(player.latencyFrames() + 2 * period, rate) +
@@ -130,8 +132,7 @@ int play(const PlayOptions& options) {
         (sequencer.available() ? "ALSA sequencer port " + sequencer.address()
                                : "no ALSA sequencer (" + sequencer.problem() + ")"));
     say("program " + std::to_string(plugin.currentProgram()) + " '" + plugin.programName(plugin.currentProgram()) +
-        "'; editor window: " + (options.gui ? "not in this build, playing without it" : "off") +
-        ". Ctrl-C quits.");
+        "'; editor window: " + (options.gui ? "not in this build, playing without it" : "off") + ". Ctrl-C quits.");
 
     int xrunsReported = 0;
     int status = 0;

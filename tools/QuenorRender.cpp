@@ -118,16 +118,16 @@ void printSummary(const std::string& output, int rate, const LevelMeter& meter, 
         std::snprintf(speed, sizeof speed, "%.1fx real time", length / wallSeconds);
     else
         std::snprintf(speed, sizeof speed, "instant");
-    std::fprintf(stderr, "%s: %.2f s rendered at %d Hz, peak %s, %lld clipped samples, %s\n", output.c_str(), length,
-                 rate, level,
-                 static_cast<long long>(meter.clippedSamples()), speed);
+    std::fprintf(stderr, "%s: %.2f s rendered at %d Hz, peak %s, %lld clipped samples, %s\n", output.c_str(),
+                 length, rate, level, static_cast<long long>(meter.clippedSamples()), speed);
 }
 
 int run(const RenderOptions& options) {
     refuseOutputOverInput(options);
     const SelectedParts parts =
         selectParts(options.midiFile.empty() ? demoPiece() : readMidiFile(options.midiFile), options.parts);
-    for (const std::string& warning : parts.warnings) std::fprintf(stderr, "quenor-render: warning: %s\n", warning.c_str());
+    for (const std::string& warning : parts.warnings)
+        std::fprintf(stderr, "quenor-render: warning: %s\n", warning.c_str());
     const EventTimeline timeline = layOutInFrames(parts.sequence);
 
     std::unique_ptr<WavWriter> wav;

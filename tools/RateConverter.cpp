@@ -66,7 +66,8 @@ void RateConverter::finish() {
     std::fill(outLeft.begin(), outLeft.end(), 0.0f);
     std::fill(outRight.begin(), outRight.end(), 0.0f);
     while (framesOut < length) {
-        const std::int64_t count = std::min<std::int64_t>(length - framesOut, static_cast<std::int64_t>(outLeft.size()));
+        const std::int64_t count =
+            std::min<std::int64_t>(length - framesOut, static_cast<std::int64_t>(outLeft.size()));
         next.write(outLeft.data(), outRight.data(), count);
         framesOut += count;
     }

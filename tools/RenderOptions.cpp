@@ -73,8 +73,8 @@ double seconds(const char* text, const char* option, double high) {
     char* end = nullptr;
     const double value = std::strtod(text, &end);
     if (errno != 0 || end == text || *end != 0 || !std::isfinite(value) || value < 0.0 || value > high)
-        throw UsageError(std::string(option) + " wants seconds from 0 to " + std::to_string(static_cast<int>(high)) +
-                         ", not '" + text + "'");
+        throw UsageError(std::string(option) + " wants seconds from 0 to " +
+                         std::to_string(static_cast<int>(high)) + ", not '" + text + "'");
     return value;
 }
 
@@ -82,15 +82,23 @@ double seconds(const char* text, const char* option, double high) {
 
 RenderOptions parseOptions(int argc, char** argv) {
     static const option kOptions[] = {
-        {"output", required_argument, nullptr, 'o'},   {"bits", required_argument, nullptr, 'b'},
-        {"program", required_argument, nullptr, 'p'},  {"preset", required_argument, nullptr, 'P'},
-        {"block", required_argument, nullptr, kBlock}, {"tail", required_argument, nullptr, kTail},
-        {"plugin", required_argument, nullptr, kPlugin}, {"bank", required_argument, nullptr, kBank},
-        {"save-bank", required_argument, nullptr, kSaveBank}, {"quiet", no_argument, nullptr, 'q'},
-        {"rate", required_argument, nullptr, 'r'},     {"gain", required_argument, nullptr, 'g'},
-        {"normalize", optional_argument, nullptr, kNormalize}, {"channels", required_argument, nullptr, kChannels},
+        {"output", required_argument, nullptr, 'o'},
+        {"bits", required_argument, nullptr, 'b'},
+        {"program", required_argument, nullptr, 'p'},
+        {"preset", required_argument, nullptr, 'P'},
+        {"block", required_argument, nullptr, kBlock},
+        {"tail", required_argument, nullptr, kTail},
+        {"plugin", required_argument, nullptr, kPlugin},
+        {"bank", required_argument, nullptr, kBank},
+        {"save-bank", required_argument, nullptr, kSaveBank},
+        {"quiet", no_argument, nullptr, 'q'},
+        {"rate", required_argument, nullptr, 'r'},
+        {"gain", required_argument, nullptr, 'g'},
+        {"normalize", optional_argument, nullptr, kNormalize},
+        {"channels", required_argument, nullptr, kChannels},
         {"tracks", required_argument, nullptr, kTracks},
-        {"help", no_argument, nullptr, 'h'},           {nullptr, 0, nullptr, 0},
+        {"help", no_argument, nullptr, 'h'},
+        {nullptr, 0, nullptr, 0},
     };
     RenderOptions options;
     opterr = 0;
@@ -98,7 +106,9 @@ RenderOptions parseOptions(int argc, char** argv) {
     int code;
     while ((code = getopt_long(argc, argv, ":o:b:p:P:r:g:qh", kOptions, nullptr)) != -1) {
         switch (code) {
-            case 'o': options.output = optarg; break;
+            case 'o':
+                options.output = optarg;
+                break;
             case 'b': {
                 const std::string bits = optarg;
                 if (bits != "16" && bits != "24" && bits != "32")
@@ -106,26 +116,55 @@ RenderOptions parseOptions(int argc, char** argv) {
                 options.bits = std::stoi(bits);
                 break;
             }
-            case 'p': options.program = optarg; break;
-            case 'r': options.rate = static_cast<int>(wholeNumber(optarg, "--rate", 1000, kHighestRate)); break;
-            case 'g': options.gainDecibels = decibels(optarg, "--gain"); break;
-            case kNormalize: options.normalizePeak = optarg ? decibels(optarg, "--normalize") : -1.0; break;
+            case 'p':
+                options.program = optarg;
+                break;
+            case 'r':
+                options.rate = static_cast<int>(wholeNumber(optarg, "--rate", 1000, kHighestRate));
+                break;
+            case 'g':
+                options.gainDecibels = decibels(optarg, "--gain");
+                break;
+            case kNormalize:
+                options.normalizePeak = optarg ? decibels(optarg, "--normalize") : -1.0;
+                break;
             case kChannels:
                 options.parts.channels.reset();
-                for (int channel : parseNumberList(optarg, "--channels", 16)) options.parts.channels.set(channel - 1);
+                for (int channel : parseNumberList(optarg, "--channels", 16))
+                    options.parts.channels.set(channel - 1);
                 options.parts.channelsChosen = true;
                 break;
-            case kTracks: options.parts.tracks = parseNumberList(optarg, "--tracks", kMaxTrackNumber); break;
-            case 'P': options.preset = optarg; break;
-            case kBlock: options.blockSize = static_cast<int>(wholeNumber(optarg, "--block", 1, kMaxBlockSize)); break;
-            case kTail: options.tailSeconds = seconds(optarg, "--tail", kMaxTailSeconds); break;
-            case kPlugin: options.plugin = optarg; break;
-            case kBank: options.bank = optarg; break;
-            case kSaveBank: options.saveBank = optarg; break;
-            case 'q': options.quiet = true; break;
-            case 'h': options.help = true; break;
-            case ':': throw UsageError(std::string("option ") + argv[optind - 1] + " needs a value");
-            default: throw UsageError(std::string("unknown option ") + argv[optind - 1]);
+            case kTracks:
+                options.parts.tracks = parseNumberList(optarg, "--tracks", kMaxTrackNumber);
+                break;
+            case 'P':
+                options.preset = optarg;
+                break;
+            case kBlock:
+                options.blockSize = static_cast<int>(wholeNumber(optarg, "--block", 1, kMaxBlockSize));
+                break;
+            case kTail:
+                options.tailSeconds = seconds(optarg, "--tail", kMaxTailSeconds);
+                break;
+            case kPlugin:
+                options.plugin = optarg;
+                break;
+            case kBank:
+                options.bank = optarg;
+                break;
+            case kSaveBank:
+                options.saveBank = optarg;
+                break;
+            case 'q':
+                options.quiet = true;
+                break;
+            case 'h':
+                options.help = true;
+                break;
+            case ':':
+                throw UsageError(std::string("option ") + argv[optind - 1] + " needs a value");
+            default:
+                throw UsageError(std::string("unknown option ") + argv[optind - 1]);
         }
     }
     if (options.help) return options;

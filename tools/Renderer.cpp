@@ -55,7 +55,8 @@ std::int64_t renderTimeline(PluginHost& plugin, const EventTimeline& timeline, c
         std::fill(left.begin(), left.end(), 0.0f);
         std::fill(right.begin(), right.end(), 0.0f);
         const std::size_t firstEvent = nextEvent;
-        while (nextEvent < timeline.events.size() && timeline.events[nextEvent].frame < blockStart + block) ++nextEvent;
+        while (nextEvent < timeline.events.size() && timeline.events[nextEvent].frame < blockStart + block)
+            ++nextEvent;
         playBlock(plugin, std::span(timeline.events).subspan(firstEvent, nextEvent - firstEvent), blockStart,
                   plan.blockSize, left.data(), right.data());
 

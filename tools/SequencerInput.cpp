@@ -116,8 +116,9 @@ std::vector<std::string> SequencerInput::listSources(std::string& problem) {
         snd_seq_port_info_set_port(portInfo, -1);
         while (snd_seq_query_next_port(sequencer, portInfo) >= 0) {
             if ((snd_seq_port_info_get_capability(portInfo) & kSourceCaps) != kSourceCaps) continue;
-            sources.push_back(std::to_string(id) + ":" + std::to_string(snd_seq_port_info_get_port(portInfo)) + "  " +
-                              snd_seq_client_info_get_name(client) + ": " + snd_seq_port_info_get_name(portInfo));
+            sources.push_back(std::to_string(id) + ":" + std::to_string(snd_seq_port_info_get_port(portInfo)) +
+                              "  " + snd_seq_client_info_get_name(client) + ": " +
+                              snd_seq_port_info_get_name(portInfo));
         }
     }
     snd_seq_close(sequencer);

@@ -35,7 +35,8 @@ StreamResampler::StreamResampler(int serverRate, int periodFrames)
     queueLeft.assign(capacity, 0.0f);
     queueRight.assign(capacity, 0.0f);
     for (std::int64_t p = 0; p < primingPeriods + kDryRunFrames / periodFrames; ++p)
-        largestInputFrames = std::max<int>(largestInputFrames, static_cast<int>(inputTarget(p + 1) - inputTarget(p)));
+        largestInputFrames =
+            std::max<int>(largestInputFrames, static_cast<int>(inputTarget(p + 1) - inputTarget(p)));
     scratchLeft.assign(capacity, 0.0f);
     scratchRight.assign(capacity, 0.0f);
     silence.assign(static_cast<std::size_t>(largestInputFrames), 0.0f);

@@ -46,7 +46,7 @@ private:
     int serverRate;
     int periodFrames;
     soxr_t converter = nullptr;
-    std::int64_t period = 0;       // periods done, priming included
+    std::int64_t period = 0;  // periods done, priming included
     int latency = 0;
     int largestInputFrames = 0;
     // Output queue: a ring of stereo frames.

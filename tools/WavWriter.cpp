@@ -9,9 +9,12 @@ namespace {
 
 int sampleFormat(int bits) {
     switch (bits) {
-        case 16: return SF_FORMAT_PCM_16;
-        case 24: return SF_FORMAT_PCM_24;
-        default: return SF_FORMAT_FLOAT;
+        case 16:
+            return SF_FORMAT_PCM_16;
+        case 24:
+            return SF_FORMAT_PCM_24;
+        default:
+            return SF_FORMAT_FLOAT;
     }
 }
 
@@ -35,8 +38,8 @@ WavWriter::WavWriter(const std::string& path, int bits, int rate) : file(path), 
 }
 
 void WavWriter::failWriting() {
-    const std::string problem = errno == ENOSPC ? std::string("no space left on the device")
-                                                : std::string(sf_strerror(sound));
+    const std::string problem =
+        errno == ENOSPC ? std::string("no space left on the device") : std::string(sf_strerror(sound));
     throw fileError(file.destination(), "cannot write: " + problem);
 }
 
@@ -73,7 +76,8 @@ void WavWriter::commit() {
     const int status = sf_close(sound);
     sound = nullptr;
     if (status != 0)
-        throw fileError(file.destination(), std::string("cannot write: ") +
-                                                (errno == ENOSPC ? "no space left on the device" : sf_error_number(status)));
+        throw fileError(file.destination(),
+                        std::string("cannot write: ") +
+                            (errno == ENOSPC ? "no space left on the device" : sf_error_number(status)));
     file.commit(false);
 }

@@ -84,81 +84,81 @@ VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value
 
 bool AudioEffect::needsPointer(VstInt32 opcode) {
     switch (opcode) {
-    case effSetProgramName:
-    case effGetProgramName:
-    case effGetParamLabel:
-    case effGetParamDisplay:
-    case effGetParamName:
-    case effEditGetRect:
-    case effGetChunk:
-    case effSetChunk:
-        return true;
-    default:
-        return false;
+        case effSetProgramName:
+        case effGetProgramName:
+        case effGetParamLabel:
+        case effGetParamDisplay:
+        case effGetParamName:
+        case effEditGetRect:
+        case effGetChunk:
+        case effSetChunk:
+            return true;
+        default:
+            return false;
     }
 }
 
 VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     if (ptr == nullptr && needsPointer(opcode)) return 0;
     switch (opcode) {
-    case effOpen:
-        open();
-        return 0;
-    case effClose:
-        close();
-        return 0;
-    case effSetProgram:
-        // Checked at full width so a value beyond 32 bits cannot truncate into range.
-        if (value >= INT32_MIN && value <= INT32_MAX && value < numPrograms)
-            setProgram(static_cast<VstInt32>(value));
-        return 0;
-    case effGetProgram:
-        return getProgram();
-    case effSetProgramName:
-        setProgramName(static_cast<char*>(ptr));
-        return 0;
-    case effGetProgramName:
-        getProgramName(static_cast<char*>(ptr));
-        return 0;
-    case effGetParamLabel:
-        getParameterLabel(index, static_cast<char*>(ptr));
-        return 0;
-    case effGetParamDisplay:
-        getParameterDisplay(index, static_cast<char*>(ptr));
-        return 0;
-    case effGetParamName:
-        getParameterName(index, static_cast<char*>(ptr));
-        return 0;
-    case effSetSampleRate:
-        setSampleRate(opt);
-        return 0;
-    case effSetBlockSize:
-        setBlockSize(static_cast<VstInt32>(value));
-        return 0;
-    case effMainsChanged:
-        if (value == 0)
-            suspend();
-        else
-            resume();
-        return 0;
-    case effEditGetRect:
-        return editor && editor->getRect(static_cast<ERect**>(ptr)) ? 1 : 0;
-    case effEditOpen:
-        return editor && editor->open(ptr) ? 1 : 0;
-    case effEditClose:
-        if (editor) editor->close();
-        return 0;
-    case effEditIdle:
-        if (editor) editor->idle();
-        return 0;
-    case effIdentify:
-        return fourCharCode('N', 'v', 'E', 'f');
-    case effGetChunk:
-        return getChunk(static_cast<void**>(ptr), index != 0);
-    case effSetChunk:
-        return setChunk(ptr, static_cast<VstInt32>(value), index != 0);
-    default:
-        return 0;
+        case effOpen:
+            open();
+            return 0;
+        case effClose:
+            close();
+            return 0;
+        case effSetProgram:
+            // Checked at full width so a value beyond 32 bits cannot truncate into range.
+            if (value >= INT32_MIN && value <= INT32_MAX && value < numPrograms)
+                setProgram(static_cast<VstInt32>(value));
+            return 0;
+        case effGetProgram:
+            return getProgram();
+        case effSetProgramName:
+            setProgramName(static_cast<char*>(ptr));
+            return 0;
+        case effGetProgramName:
+            getProgramName(static_cast<char*>(ptr));
+            return 0;
+        case effGetParamLabel:
+            getParameterLabel(index, static_cast<char*>(ptr));
+            return 0;
+        case effGetParamDisplay:
+            getParameterDisplay(index, static_cast<char*>(ptr));
+            return 0;
+        case effGetParamName:
+            getParameterName(index, static_cast<char*>(ptr));
+            return 0;
+        case effSetSampleRate:
+            setSampleRate(opt);
+            return 0;
+        case effSetBlockSize:
+            setBlockSize(static_cast<VstInt32>(value));
+            return 0;
+        case effMainsChanged:
+            if (value == 0)
+                suspend();
+            else
+                resume();
+            return 0;
+        case effEditGetRect:
+            return editor && editor->getRect(static_cast<ERect**>(ptr)) ? 1 : 0;
+        case effEditOpen:
+            return editor && editor->open(ptr) ? 1 : 0;
+        case effEditClose:
+            if (editor) editor->close();
+            return 0;
+        case effEditIdle:
+            if (editor) editor->idle();
+            return 0;
+        case effIdentify:
+            return fourCharCode('N', 'v', 'E', 'f');
+        case effGetChunk:
+            return getChunk(static_cast<void**>(ptr), index != 0);
+        case effSetChunk:
+            return setChunk(ptr, static_cast<VstInt32>(value), index != 0);
+        default:
+            return 0;
     }
 }
 
@@ -176,10 +176,6 @@ VstInt32 AudioEffect::getCurrentUniqueId() { return static_cast<VstInt32>(callHo
 
 void AudioEffect::masterIdle() { callHost(audioMasterIdle); }
 
-bool AudioEffect::isInputConnected(VstInt32 input) {
-    return callHost(audioMasterPinConnected, input, 0) == 0;
-}
+bool AudioEffect::isInputConnected(VstInt32 input) { return callHost(audioMasterPinConnected, input, 0) == 0; }
 
-bool AudioEffect::isOutputConnected(VstInt32 output) {
-    return callHost(audioMasterPinConnected, output, 1) == 0;
-}
+bool AudioEffect::isOutputConnected(VstInt32 output) { return callHost(audioMasterPinConnected, output, 1) == 0; }

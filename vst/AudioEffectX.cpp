@@ -17,115 +17,115 @@ unsigned char modifierBits(float opt) {
 
 bool AudioEffectX::needsPointerX(VstInt32 opcode) {
     switch (opcode) {
-    case effString2Parameter:
-    case effGetProgramNameIndexed:
-    case effGetEffectName:
-    case effGetVendorString:
-    case effGetProductString:
-    case effCanDo:
-    case effGetSpeakerArrangement:
-    case effShellGetNextPlugin:
-        return true;
-    default:
-        return false;
+        case effString2Parameter:
+        case effGetProgramNameIndexed:
+        case effGetEffectName:
+        case effGetVendorString:
+        case effGetProductString:
+        case effCanDo:
+        case effGetSpeakerArrangement:
+        case effShellGetNextPlugin:
+            return true;
+        default:
+            return false;
     }
 }
 
 VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     if (ptr == nullptr && needsPointerX(opcode)) return 0;
     switch (opcode) {
-    case effProcessEvents:
-        return processEvents(static_cast<VstEvents*>(ptr));
-    case effCanBeAutomated:
-        return canParameterBeAutomated(index);
-    case effString2Parameter:
-        return string2parameter(index, static_cast<char*>(ptr));
-    case effGetProgramNameIndexed:
-        return getProgramNameIndexed(static_cast<VstInt32>(value), index, static_cast<char*>(ptr));
-    case effGetInputProperties:
-        return getInputProperties(index, static_cast<VstPinProperties*>(ptr));
-    case effGetOutputProperties:
-        return getOutputProperties(index, static_cast<VstPinProperties*>(ptr));
-    case effGetPlugCategory:
-        return getPlugCategory();
-    case effOfflineNotify:
-        return offlineNotify(static_cast<VstAudioFile*>(ptr), static_cast<VstInt32>(value), index != 0);
-    case effOfflinePrepare:
-        return offlinePrepare(static_cast<VstOfflineTask*>(ptr), static_cast<VstInt32>(value));
-    case effOfflineRun:
-        return offlineRun(static_cast<VstOfflineTask*>(ptr), static_cast<VstInt32>(value));
-    case effProcessVarIo:
-        return processVariableIo(static_cast<VstVariableIo*>(ptr));
-    case effSetSpeakerArrangement:
-        return setSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement*>(value),
-                                     static_cast<VstSpeakerArrangement*>(ptr));
-    case effSetBypass:
-        return setBypass(value != 0);
-    case effGetEffectName:
-        return getEffectName(static_cast<char*>(ptr));
-    case effGetVendorString:
-        return getVendorString(static_cast<char*>(ptr));
-    case effGetProductString:
-        return getProductString(static_cast<char*>(ptr));
-    case effGetVendorVersion:
-        return getVendorVersion();
-    case effVendorSpecific:
-        return vendorSpecific(index, value, ptr, opt);
-    case effCanDo:
-        return canDo(static_cast<char*>(ptr));
-    case effGetTailSize:
-        return getGetTailSize();
-    case effGetParameterProperties:
-        return getParameterProperties(index, static_cast<VstParameterProperties*>(ptr));
-    case effGetVstVersion:
-        return getVstVersion();
-    case effEditKeyDown:
-    case effEditKeyUp: {
-        if (!editor) return 0;
-        VstKeyCode key{index, static_cast<unsigned char>(value & 0xFF), modifierBits(opt)};
-        return opcode == effEditKeyDown ? editor->onKeyDown(key) : editor->onKeyUp(key);
-    }
-    case effSetEditKnobMode:
-        return editor ? editor->setKnobMode(static_cast<VstInt32>(value)) : 0;
-    case effGetMidiProgramName:
-        return getMidiProgramName(index, static_cast<MidiProgramName*>(ptr));
-    case effGetCurrentMidiProgram:
-        return getCurrentMidiProgram(index, static_cast<MidiProgramName*>(ptr));
-    case effGetMidiProgramCategory:
-        return getMidiProgramCategory(index, static_cast<MidiProgramCategory*>(ptr));
-    case effHasMidiProgramsChanged:
-        return hasMidiProgramsChanged(index);
-    case effGetMidiKeyName:
-        return getMidiKeyName(index, static_cast<MidiKeyName*>(ptr));
-    case effBeginSetProgram:
-        return beginSetProgram();
-    case effEndSetProgram:
-        return endSetProgram();
-    case effGetSpeakerArrangement:
-        return getSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement**>(value),
-                                     static_cast<VstSpeakerArrangement**>(ptr));
-    case effShellGetNextPlugin:
-        return getNextShellPlugin(static_cast<char*>(ptr));
-    case effStartProcess:
-        return startProcess();
-    case effStopProcess:
-        return stopProcess();
-    case effSetTotalSampleToProcess:
-        return setTotalSampleToProcess(static_cast<VstInt32>(value));
-    case effSetPanLaw:
-        return setPanLaw(static_cast<VstInt32>(value), opt);
-    case effBeginLoadBank:
-        return beginLoadBank(static_cast<VstPatchChunkInfo*>(ptr));
-    case effBeginLoadProgram:
-        return beginLoadProgram(static_cast<VstPatchChunkInfo*>(ptr));
-    case effSetProcessPrecision:
-        return setProcessPrecision(static_cast<VstInt32>(value));
-    case effGetNumMidiInputChannels:
-        return getNumMidiInputChannels();
-    case effGetNumMidiOutputChannels:
-        return getNumMidiOutputChannels();
-    default:
-        return AudioEffect::dispatcher(opcode, index, value, ptr, opt);
+        case effProcessEvents:
+            return processEvents(static_cast<VstEvents*>(ptr));
+        case effCanBeAutomated:
+            return canParameterBeAutomated(index);
+        case effString2Parameter:
+            return string2parameter(index, static_cast<char*>(ptr));
+        case effGetProgramNameIndexed:
+            return getProgramNameIndexed(static_cast<VstInt32>(value), index, static_cast<char*>(ptr));
+        case effGetInputProperties:
+            return getInputProperties(index, static_cast<VstPinProperties*>(ptr));
+        case effGetOutputProperties:
+            return getOutputProperties(index, static_cast<VstPinProperties*>(ptr));
+        case effGetPlugCategory:
+            return getPlugCategory();
+        case effOfflineNotify:
+            return offlineNotify(static_cast<VstAudioFile*>(ptr), static_cast<VstInt32>(value), index != 0);
+        case effOfflinePrepare:
+            return offlinePrepare(static_cast<VstOfflineTask*>(ptr), static_cast<VstInt32>(value));
+        case effOfflineRun:
+            return offlineRun(static_cast<VstOfflineTask*>(ptr), static_cast<VstInt32>(value));
+        case effProcessVarIo:
+            return processVariableIo(static_cast<VstVariableIo*>(ptr));
+        case effSetSpeakerArrangement:
+            return setSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement*>(value),
+                                         static_cast<VstSpeakerArrangement*>(ptr));
+        case effSetBypass:
+            return setBypass(value != 0);
+        case effGetEffectName:
+            return getEffectName(static_cast<char*>(ptr));
+        case effGetVendorString:
+            return getVendorString(static_cast<char*>(ptr));
+        case effGetProductString:
+            return getProductString(static_cast<char*>(ptr));
+        case effGetVendorVersion:
+            return getVendorVersion();
+        case effVendorSpecific:
+            return vendorSpecific(index, value, ptr, opt);
+        case effCanDo:
+            return canDo(static_cast<char*>(ptr));
+        case effGetTailSize:
+            return getGetTailSize();
+        case effGetParameterProperties:
+            return getParameterProperties(index, static_cast<VstParameterProperties*>(ptr));
+        case effGetVstVersion:
+            return getVstVersion();
+        case effEditKeyDown:
+        case effEditKeyUp: {
+            if (!editor) return 0;
+            VstKeyCode key{index, static_cast<unsigned char>(value & 0xFF), modifierBits(opt)};
+            return opcode == effEditKeyDown ? editor->onKeyDown(key) : editor->onKeyUp(key);
+        }
+        case effSetEditKnobMode:
+            return editor ? editor->setKnobMode(static_cast<VstInt32>(value)) : 0;
+        case effGetMidiProgramName:
+            return getMidiProgramName(index, static_cast<MidiProgramName*>(ptr));
+        case effGetCurrentMidiProgram:
+            return getCurrentMidiProgram(index, static_cast<MidiProgramName*>(ptr));
+        case effGetMidiProgramCategory:
+            return getMidiProgramCategory(index, static_cast<MidiProgramCategory*>(ptr));
+        case effHasMidiProgramsChanged:
+            return hasMidiProgramsChanged(index);
+        case effGetMidiKeyName:
+            return getMidiKeyName(index, static_cast<MidiKeyName*>(ptr));
+        case effBeginSetProgram:
+            return beginSetProgram();
+        case effEndSetProgram:
+            return endSetProgram();
+        case effGetSpeakerArrangement:
+            return getSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement**>(value),
+                                         static_cast<VstSpeakerArrangement**>(ptr));
+        case effShellGetNextPlugin:
+            return getNextShellPlugin(static_cast<char*>(ptr));
+        case effStartProcess:
+            return startProcess();
+        case effStopProcess:
+            return stopProcess();
+        case effSetTotalSampleToProcess:
+            return setTotalSampleToProcess(static_cast<VstInt32>(value));
+        case effSetPanLaw:
+            return setPanLaw(static_cast<VstInt32>(value), opt);
+        case effBeginLoadBank:
+            return beginLoadBank(static_cast<VstPatchChunkInfo*>(ptr));
+        case effBeginLoadProgram:
+            return beginLoadProgram(static_cast<VstPatchChunkInfo*>(ptr));
+        case effSetProcessPrecision:
+            return setProcessPrecision(static_cast<VstInt32>(value));
+        case effGetNumMidiInputChannels:
+            return getNumMidiInputChannels();
+        case effGetNumMidiOutputChannels:
+            return getNumMidiOutputChannels();
+        default:
+            return AudioEffect::dispatcher(opcode, index, value, ptr, opt);
     }
 }
 
@@ -171,7 +171,9 @@ VstInt32 AudioEffectX::getAutomationState() {
     return static_cast<VstInt32>(callHost(audioMasterGetAutomationState));
 }
 
-bool AudioEffectX::getHostVendorString(char* text) { return isTrue(callHost(audioMasterGetVendorString, 0, 0, text)); }
+bool AudioEffectX::getHostVendorString(char* text) {
+    return isTrue(callHost(audioMasterGetVendorString, 0, 0, text));
+}
 bool AudioEffectX::getHostProductString(char* text) {
     return isTrue(callHost(audioMasterGetProductString, 0, 0, text));
 }
@@ -220,11 +222,15 @@ VstInt32 AudioEffectX::getParameterQuantization() {
 AEffect* AudioEffectX::getPreviousPlug(VstInt32) {
     return reinterpret_cast<AEffect*>(callHost(audioMasterGetPreviousPlug));
 }
-AEffect* AudioEffectX::getNextPlug(VstInt32) { return reinterpret_cast<AEffect*>(callHost(audioMasterGetNextPlug)); }
+AEffect* AudioEffectX::getNextPlug(VstInt32) {
+    return reinterpret_cast<AEffect*>(callHost(audioMasterGetNextPlug));
+}
 VstInt32 AudioEffectX::willProcessReplacing() {
     return static_cast<VstInt32>(callHost(audioMasterWillReplaceOrAccumulate));
 }
-void AudioEffectX::setOutputSamplerate(float rate) { callHost(audioMasterSetOutputSampleRate, 0, 0, nullptr, rate); }
+void AudioEffectX::setOutputSamplerate(float rate) {
+    callHost(audioMasterSetOutputSampleRate, 0, 0, nullptr, rate);
+}
 VstSpeakerArrangement* AudioEffectX::getOutputSpeakerArrangement() {
     return reinterpret_cast<VstSpeakerArrangement*>(callHost(audioMasterGetOutputSpeakerArrangement));
 }

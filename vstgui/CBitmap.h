@@ -24,7 +24,8 @@ public:
     virtual void drawTransparent(CDrawContext* context, const CRect& rect, const CPoint& offset = {});
     // Copies the region of the picture at offset with the size of rect into
     // rect, blended by the picture's alpha times alpha / 255.
-    virtual void drawAlphaBlend(CDrawContext* context, const CRect& rect, const CPoint& offset, unsigned char alpha);
+    virtual void drawAlphaBlend(CDrawContext* context, const CRect& rect, const CPoint& offset,
+                                unsigned char alpha);
     virtual void dispose();
     virtual bool loadFromResource(const char* resourceName);
 

@@ -22,7 +22,7 @@ enum CButtonState : int {
 constexpr int kModifierMask = 0xF0;
 
 enum MouseResult : int {
-    MouseHandled = 1,      // keep sending moves and the release to this view
+    MouseHandled = 1,  // keep sending moves and the release to this view
     MouseNotHandled = 2,
     MouseHandledDone = 3,  // handled; no moves or release wanted
 };

@@ -105,7 +105,7 @@ void CFrame::advanceFocus(bool backwards) {
     if (backwards) std::reverse(candidates.begin(), candidates.end());
     auto current = std::find(candidates.begin(), candidates.end(), focusView);
     setFocusView(current == candidates.end() || current + 1 == candidates.end() ? candidates.front()
-                                                                                 : *(current + 1));
+                                                                                : *(current + 1));
 }
 
 VstInt32 CFrame::onKeyDown(VstKeyCode& key) {
@@ -117,9 +117,7 @@ VstInt32 CFrame::onKeyDown(VstKeyCode& key) {
     return -1;
 }
 
-VstInt32 CFrame::onKeyUp(VstKeyCode& key) {
-    return focusView && focusView->keyUp(key) != -1 ? 1 : -1;
-}
+VstInt32 CFrame::onKeyUp(VstKeyCode& key) { return focusView && focusView->keyUp(key) != -1 ? 1 : -1; }
 
 bool CFrame::onMouseDown(int x, int y, int buttons) {
     CPoint where{x, y};

@@ -10,7 +10,8 @@ public:
     CHorizontalSlider(const CRect& size, CControlListener* listener, VstInt32 tag, const CPoint& handleOffset,
                       int rangeHandle, CBitmap* handle, CBitmap* background, const CPoint& offset,
                       int style = kLeft)
-        : CSlider(size, listener, tag, handleOffset, rangeHandle, handle, background, offset, style | kHorizontal) {}
+        : CSlider(size, listener, tag, handleOffset, rangeHandle, handle, background, offset, style | kHorizontal) {
+    }
 };
 
 }  // namespace VSTGUI

@@ -3,7 +3,8 @@
 namespace VSTGUI {
 
 COffscreenContext::COffscreenContext(int width, int height)
-    : CDrawContext(nullptr), bitmap(new CBitmap(width, height)),
+    : CDrawContext(nullptr),
+      bitmap(new CBitmap(width, height)),
       bitmapCanvas(platform::createImageCanvas(bitmap->image())) {
     setCanvas(bitmapCanvas.get());
 }

@@ -24,8 +24,12 @@ int truncatedPixels(int range, float fraction) {
 
 CSlider::CSlider(const CRect& size, CControlListener* listener, VstInt32 tag, const CPoint& handleOffset,
                  int rangeHandle, CBitmap* handle, CBitmap* background, const CPoint& offset, int style)
-    : CControl(size, listener, tag, background), offset(offset), handle(handle), style(style),
-      controlWidth(size.width()), controlHeight(size.height()) {
+    : CControl(size, listener, tag, background),
+      offset(offset),
+      handle(handle),
+      style(style),
+      controlWidth(size.width()),
+      controlHeight(size.height()) {
     if (handle) {
         handle->addReference();
         handleWidth = handle->getWidth();
@@ -153,16 +157,16 @@ bool CSlider::wheel(const CPoint&, float distance, int buttons) {
 int CSlider::keyDown(VstKeyCode& key) {
     float direction = 0.0f;
     switch (key.virt) {
-    case VKEY_LEFT:
-    case VKEY_DOWN:
-        direction = -1.0f;
-        break;
-    case VKEY_UP:
-    case VKEY_RIGHT:
-        direction = 1.0f;
-        break;
-    default:
-        return -1;
+        case VKEY_LEFT:
+        case VKEY_DOWN:
+            direction = -1.0f;
+            break;
+        case VKEY_UP:
+        case VKEY_RIGHT:
+            direction = 1.0f;
+            break;
+        default:
+            return -1;
     }
     float step = wheelStep * direction;
     if (key.modifier & MODIFIER_SHIFT) step *= kFineStep;

@@ -35,16 +35,16 @@ StreamResult ResourceStream::read(void* buffer, std::uint32_t count, std::uint32
 StreamResult ResourceStream::seek(std::int64_t move, std::uint32_t origin, std::uint64_t* newPosition) {
     std::int64_t target = 0;
     switch (origin) {
-    case kSeekFromStart:
-        target = move;
-        break;
-    case kSeekFromCurrent:
-        target = static_cast<std::int64_t>(position) + move;
-        break;
-    case kSeekFromEnd:
-        return kStreamFalse;
-    default:
-        return kStreamInvalidFunction;
+        case kSeekFromStart:
+            target = move;
+            break;
+        case kSeekFromCurrent:
+            target = static_cast<std::int64_t>(position) + move;
+            break;
+        case kSeekFromEnd:
+            return kStreamFalse;
+        default:
+            return kStreamInvalidFunction;
     }
     if (target < 0 || target >= static_cast<std::int64_t>(size)) return kStreamFalse;
     position = static_cast<std::uint32_t>(target);

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#define QUENOR_RESOURCE_SYMBOLS(symbol)                                                 \
-    extern "C" __attribute__((visibility("hidden"))) const std::uint8_t symbol[];      \
+#define QUENOR_RESOURCE_SYMBOLS(symbol)                                           \
+    extern "C" __attribute__((visibility("hidden"))) const std::uint8_t symbol[]; \
     extern "C" __attribute__((visibility("hidden"))) const std::uint8_t symbol##_end[];
 
 QUENOR_RESOURCE_SYMBOLS(quenor_resource_background)

@@ -136,7 +136,9 @@ std::uint32_t Image::pixelAt(int x, int y) const {
     const std::uint32_t premultiplied = reinterpret_cast<const std::uint32_t*>(row)[x];
     const std::uint32_t alpha = premultiplied >> 24;
     if (alpha == 0) return 0;
-    auto channel = [&](int shift) { return ((((premultiplied >> shift) & 0xFF) * 255 + alpha / 2) / alpha) << shift; };
+    auto channel = [&](int shift) {
+        return ((((premultiplied >> shift) & 0xFF) * 255 + alpha / 2) / alpha) << shift;
+    };
     return (alpha << 24) | channel(16) | channel(8) | channel(0);
 }
 

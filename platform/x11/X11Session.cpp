@@ -11,17 +11,17 @@ namespace {
 // The window an event is about; 0 for errors and events no editor asks for.
 xcb_window_t windowOf(const xcb_generic_event_t& event) {
     switch (event.response_type & 0x7F) {
-    case XCB_EXPOSE:
-        return reinterpret_cast<const xcb_expose_event_t&>(event).window;
-    case XCB_BUTTON_PRESS:
-    case XCB_BUTTON_RELEASE:
-        return reinterpret_cast<const xcb_button_press_event_t&>(event).event;
-    case XCB_MOTION_NOTIFY:
-        return reinterpret_cast<const xcb_motion_notify_event_t&>(event).event;
-    case XCB_DESTROY_NOTIFY:
-        return reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window;
-    default:
-        return 0;
+        case XCB_EXPOSE:
+            return reinterpret_cast<const xcb_expose_event_t&>(event).window;
+        case XCB_BUTTON_PRESS:
+        case XCB_BUTTON_RELEASE:
+            return reinterpret_cast<const xcb_button_press_event_t&>(event).event;
+        case XCB_MOTION_NOTIFY:
+            return reinterpret_cast<const xcb_motion_notify_event_t&>(event).event;
+        case XCB_DESTROY_NOTIFY:
+            return reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window;
+        default:
+            return 0;
     }
 }
 

@@ -44,12 +44,18 @@ int buttonFlags(std::uint16_t state) {
 
 int flagOfButton(xcb_button_t button) {
     switch (button) {
-    case 1: return kMouseLeft;
-    case 2: return kMouseMiddle;
-    case 3: return kMouseRight;
-    case 8: return kMouseButton4;
-    case 9: return kMouseButton5;
-    default: return 0;
+        case 1:
+            return kMouseLeft;
+        case 2:
+            return kMouseMiddle;
+        case 3:
+            return kMouseRight;
+        case 8:
+            return kMouseButton4;
+        case 9:
+            return kMouseButton5;
+        default:
+            return 0;
     }
 }
 
@@ -135,30 +141,30 @@ private:
     void handleEvent(const xcb_generic_event_t& event) override {
         if (!alive) return;
         switch (event.response_type & 0x7F) {
-        case XCB_EXPOSE: {
-            const auto& expose = reinterpret_cast<const xcb_expose_event_t&>(event);
-            invalidate({expose.x, expose.y, expose.x + expose.width, expose.y + expose.height});
-            break;
-        }
-        case XCB_BUTTON_PRESS:
-            buttonPressed(reinterpret_cast<const xcb_button_press_event_t&>(event));
-            break;
-        case XCB_BUTTON_RELEASE:
-            buttonReleased(reinterpret_cast<const xcb_button_release_event_t&>(event));
-            break;
-        case XCB_MOTION_NOTIFY: {
-            const auto& motion = reinterpret_cast<const xcb_motion_notify_event_t&>(event);
-            handler.onMouseMoved(motion.event_x, motion.event_y, buttonFlags(motion.state));
-            break;
-        }
-        case XCB_DESTROY_NOTIFY:
-            alive = false;
-            pointerGrabbed = false;
-            dirty.clear();
-            handler.onDestroyed();
-            break;
-        default:
-            break;
+            case XCB_EXPOSE: {
+                const auto& expose = reinterpret_cast<const xcb_expose_event_t&>(event);
+                invalidate({expose.x, expose.y, expose.x + expose.width, expose.y + expose.height});
+                break;
+            }
+            case XCB_BUTTON_PRESS:
+                buttonPressed(reinterpret_cast<const xcb_button_press_event_t&>(event));
+                break;
+            case XCB_BUTTON_RELEASE:
+                buttonReleased(reinterpret_cast<const xcb_button_release_event_t&>(event));
+                break;
+            case XCB_MOTION_NOTIFY: {
+                const auto& motion = reinterpret_cast<const xcb_motion_notify_event_t&>(event);
+                handler.onMouseMoved(motion.event_x, motion.event_y, buttonFlags(motion.state));
+                break;
+            }
+            case XCB_DESTROY_NOTIFY:
+                alive = false;
+                pointerGrabbed = false;
+                dirty.clear();
+                handler.onDestroyed();
+                break;
+            default:
+                break;
         }
     }
 
@@ -236,9 +242,8 @@ bool toWindowId(void* parent, xcb_window_t& id) {
 
 bool NativeWindow::canCreateWindows() { return true; }
 
-std::unique_ptr<NativeWindow> NativeWindow::createChild(GuiSession& guiSession, void* parent, int width,
-                                                        int height, const char* title,
-                                                        WindowEventHandler& handler) {
+std::unique_ptr<NativeWindow> NativeWindow::createChild(GuiSession& guiSession, void* parent, int width, int height,
+                                                        const char* title, WindowEventHandler& handler) {
     auto& session = static_cast<X11Session&>(guiSession);
     xcb_connection_t* conn = session.connection();
     xcb_window_t parentId = 0;
@@ -246,8 +251,7 @@ std::unique_ptr<NativeWindow> NativeWindow::createChild(GuiSession& guiSession, 
 
     // Checked requests: a bad parent comes back as an answer, not an error event.
     auto* geometry = xcb_get_geometry_reply(conn, xcb_get_geometry(conn, parentId), nullptr);
-    auto* attributes =
-        xcb_get_window_attributes_reply(conn, xcb_get_window_attributes(conn, parentId), nullptr);
+    auto* attributes = xcb_get_window_attributes_reply(conn, xcb_get_window_attributes(conn, parentId), nullptr);
     const bool usable = geometry && attributes && attributes->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT;
     const xcb_window_t root = geometry ? geometry->root : 0;
     const xcb_visualid_t visualId = attributes ? attributes->visual : 0;

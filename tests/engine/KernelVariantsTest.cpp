@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "engine/RenderVariants.h"
-#include "engine/RenderVariants.h"
 #include "tests/engine/EngineFixture.h"
 
 namespace {
@@ -122,19 +121,27 @@ TEST_F(KernelVariants, PlayedScriptMatchesTheScalarKernel) {
             const int key = dice.below(kNumKeys);
             const int velocity = 1 + dice.below(127);
             switch (dice.below(8)) {
-            case 0:
-            case 1:
-            case 2: apply([&](KeyModel& m) { m.noteOn(key, velocity); }); break;
-            case 3:
-            case 4: apply([&](KeyModel& m) { m.noteOff(key); }); break;
-            case 5: apply([](KeyModel& m) { m.sustainDown(); }); break;
-            case 6: apply([](KeyModel& m) { m.sustainUp(); }); break;
-            default: {
-                const float metal = dice.below(101) / 100.0f;
-                const float sustain = dice.below(101) / 100.0f;
-                const float damper = dice.below(101) / 100.0f;
-                apply([&](KeyModel& m) { m.updateCoefficients(kAllDirty, metal, sustain, damper); });
-            }
+                case 0:
+                case 1:
+                case 2:
+                    apply([&](KeyModel& m) { m.noteOn(key, velocity); });
+                    break;
+                case 3:
+                case 4:
+                    apply([&](KeyModel& m) { m.noteOff(key); });
+                    break;
+                case 5:
+                    apply([](KeyModel& m) { m.sustainDown(); });
+                    break;
+                case 6:
+                    apply([](KeyModel& m) { m.sustainUp(); });
+                    break;
+                default: {
+                    const float metal = dice.below(101) / 100.0f;
+                    const float sustain = dice.below(101) / 100.0f;
+                    const float damper = dice.below(101) / 100.0f;
+                    apply([&](KeyModel& m) { m.updateCoefficients(kAllDirty, metal, sustain, damper); });
+                }
             }
         }
         if (block == 60) apply([](KeyModel& m) { m.allNotesOff(); });

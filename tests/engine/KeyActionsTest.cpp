@@ -21,7 +21,7 @@ TEST_F(KeyActions, VelocitySplitsIntoTwoStrikeGains) {
         float raw;
         float smooth;
     };
-    const Row rows[] = {{1, 0.0f, 0.007874f},        {50, 0.0f, 0.393701f},       {51, 0.001518f, 0.400057f},
+    const Row rows[] = {{1, 0.0f, 0.007874f},       {50, 0.0f, 0.393701f},      {51, 0.001518f, 0.400057f},
                         {64, 0.125706f, 0.378231f}, {77, 0.300190f, 0.306109f}, {100, 0.732097f, 0.055304f},
                         {127, 1.44f, -0.44f}};
     for (const Row& row : rows) {

@@ -35,7 +35,8 @@ TEST(Noise, SmoothNoisePassesThroughTheValuesAndWraps) {
     }
     EXPECT_EQ(smoothNoise(-1.0f), noiseValue[1492]);
     // Between points the spline follows its ends' slopes and repeats one period on.
-    for (float x : {0.25f, 3.5f, 1492.75f, -0.5f}) EXPECT_NEAR(smoothNoise(x + kNoisePeriod), smoothNoise(x), 1e-3f);
+    for (float x : {0.25f, 3.5f, 1492.75f, -0.5f})
+        EXPECT_NEAR(smoothNoise(x + kNoisePeriod), smoothNoise(x), 1e-3f);
     const float h = 1.0f / 1024.0f;
     EXPECT_NEAR((smoothNoise(5.0f + h) - smoothNoise(5.0f)) / h, noiseSlope[5], 5e-3f);
 }

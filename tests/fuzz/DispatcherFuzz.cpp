@@ -32,40 +32,52 @@ struct Contract {
 
 Contract contractOf(VstInt32 opcode) {
     switch (opcode) {
-    case effSetProgramName: return {Use::Text, 24};
-    case effGetProgramName:
-    case effGetProgramNameIndexed: return {Use::Writes, 24};
-    case effGetParamLabel:
-    case effGetParamDisplay:
-    case effGetParamName: return {Use::Writes, 8};
-    case effGetEffectName: return {Use::Writes, 32};
-    case effGetVendorString:
-    case effGetProductString:
-    case effShellGetNextPlugin: return {Use::Writes, 64};
-    case effString2Parameter:
-    case effCanDo: return {Use::Text, 64};
-    case effEditGetRect:
-    case effGetChunk:
-    case effGetSpeakerArrangement: return {Use::Slot, sizeof(void*)};
-    case effProcessEvents: return {Use::Events, 0};
-    case effSetChunk: return {Use::Chunk, 0};
-    case effEditOpen: return {Use::Window, 0};
-    case effGetInputProperties:
-    case effGetOutputProperties:
-    case effOfflineNotify:
-    case effOfflinePrepare:
-    case effOfflineRun:
-    case effProcessVarIo:
-    case effSetSpeakerArrangement:
-    case effVendorSpecific:
-    case effGetParameterProperties:
-    case effGetMidiProgramName:
-    case effGetCurrentMidiProgram:
-    case effGetMidiProgramCategory:
-    case effGetMidiKeyName:
-    case effBeginLoadBank:
-    case effBeginLoadProgram: return {Use::Writes, 256};
-    default: return {Use::Nothing, 0};
+        case effSetProgramName:
+            return {Use::Text, 24};
+        case effGetProgramName:
+        case effGetProgramNameIndexed:
+            return {Use::Writes, 24};
+        case effGetParamLabel:
+        case effGetParamDisplay:
+        case effGetParamName:
+            return {Use::Writes, 8};
+        case effGetEffectName:
+            return {Use::Writes, 32};
+        case effGetVendorString:
+        case effGetProductString:
+        case effShellGetNextPlugin:
+            return {Use::Writes, 64};
+        case effString2Parameter:
+        case effCanDo:
+            return {Use::Text, 64};
+        case effEditGetRect:
+        case effGetChunk:
+        case effGetSpeakerArrangement:
+            return {Use::Slot, sizeof(void*)};
+        case effProcessEvents:
+            return {Use::Events, 0};
+        case effSetChunk:
+            return {Use::Chunk, 0};
+        case effEditOpen:
+            return {Use::Window, 0};
+        case effGetInputProperties:
+        case effGetOutputProperties:
+        case effOfflineNotify:
+        case effOfflinePrepare:
+        case effOfflineRun:
+        case effProcessVarIo:
+        case effSetSpeakerArrangement:
+        case effVendorSpecific:
+        case effGetParameterProperties:
+        case effGetMidiProgramName:
+        case effGetCurrentMidiProgram:
+        case effGetMidiProgramCategory:
+        case effGetMidiKeyName:
+        case effBeginLoadBank:
+        case effBeginLoadProgram:
+            return {Use::Writes, 256};
+        default:
+            return {Use::Nothing, 0};
     }
 }
 
@@ -100,25 +112,27 @@ struct Arguments {
 
 void* bufferFor(FuzzedDataProvider& input, const Contract& contract, Arguments& args) {
     switch (input.ConsumeIntegralInRange(0, 4)) {
-    case 0: return nullptr;
-    case 1:
-        args.exactText = true;
-        return args.block(std::max<std::size_t>(contract.size, 1), 0x7f);
-    case 2: return args.block(4096, 0);
-    case 3: {
-        // An unterminated text, longer than anything the plug-in may read.
-        unsigned char* text = args.block(64, 'A');
-        const auto bytes = input.ConsumeBytes<unsigned char>(64);
-        for (std::size_t i = 0; i < bytes.size(); ++i) text[i] = bytes[i] ? bytes[i] : 'A';
-        return text;
-    }
-    default: {
-        // A plausible structure or text: input bytes, terminated.
-        unsigned char* block = args.block(std::max<std::size_t>(contract.size, 256), 0);
-        const auto bytes = input.ConsumeBytes<unsigned char>(std::max<std::size_t>(contract.size, 256) - 1);
-        std::copy(bytes.begin(), bytes.end(), block);
-        return block;
-    }
+        case 0:
+            return nullptr;
+        case 1:
+            args.exactText = true;
+            return args.block(std::max<std::size_t>(contract.size, 1), 0x7f);
+        case 2:
+            return args.block(4096, 0);
+        case 3: {
+            // An unterminated text, longer than anything the plug-in may read.
+            unsigned char* text = args.block(64, 'A');
+            const auto bytes = input.ConsumeBytes<unsigned char>(64);
+            for (std::size_t i = 0; i < bytes.size(); ++i) text[i] = bytes[i] ? bytes[i] : 'A';
+            return text;
+        }
+        default: {
+            // A plausible structure or text: input bytes, terminated.
+            unsigned char* block = args.block(std::max<std::size_t>(contract.size, 256), 0);
+            const auto bytes = input.ConsumeBytes<unsigned char>(std::max<std::size_t>(contract.size, 256) - 1);
+            std::copy(bytes.begin(), bytes.end(), block);
+            return block;
+        }
     }
 }
 
@@ -134,8 +148,9 @@ void checkTerminated(const unsigned char* buffer, std::size_t published) {
 
 void dispatchOne(FuzzedDataProvider& input) {
     const VstInt32 opcode = input.ConsumeIntegralInRange(0, 15) == 0 ? input.ConsumeIntegral<VstInt32>()
-                                                                      : input.ConsumeIntegralInRange(0, 80);
-    const VstInt32 index = input.ConsumeBool() ? input.ConsumeIntegralInRange(-2, 5) : input.ConsumeIntegral<VstInt32>();
+                                                                     : input.ConsumeIntegralInRange(0, 80);
+    const VstInt32 index =
+        input.ConsumeBool() ? input.ConsumeIntegralInRange(-2, 5) : input.ConsumeIntegral<VstInt32>();
     VstIntPtr value = input.ConsumeBool() ? input.ConsumeIntegralInRange<VstIntPtr>(-2, 4100)
                                           : input.ConsumeIntegral<VstIntPtr>();
     const float opt = input.ConsumeBool() ? input.ConsumeFloatingPoint<float>()
@@ -147,38 +162,40 @@ void dispatchOne(FuzzedDataProvider& input) {
     void* ptr = nullptr;
     EventList events = EventList::midiList({});
     switch (contract.use) {
-    case Use::Nothing:
-        // The plug-in must not touch a pointer the opcode does not use.
-        ptr = input.ConsumeBool() ? nullptr : reinterpret_cast<void*>(input.ConsumeIntegralInRange<std::uintptr_t>(1, 4095));
-        break;
-    case Use::Text:
-    case Use::Writes:
-        ptr = bufferFor(input, contract, args);
-        break;
-    case Use::Slot:
-        ptr = input.ConsumeIntegralInRange(0, 5) == 0 ? nullptr : args.block(sizeof(void*), 0x7f);
-        break;
-    case Use::Events:
-        if (input.ConsumeIntegralInRange(0, 7) != 0) {
-            events = EventList::anyList(input);
-            ptr = events.get();
+        case Use::Nothing:
+            // The plug-in must not touch a pointer the opcode does not use.
+            ptr = input.ConsumeBool()
+                      ? nullptr
+                      : reinterpret_cast<void*>(input.ConsumeIntegralInRange<std::uintptr_t>(1, 4095));
+            break;
+        case Use::Text:
+        case Use::Writes:
+            ptr = bufferFor(input, contract, args);
+            break;
+        case Use::Slot:
+            ptr = input.ConsumeIntegralInRange(0, 5) == 0 ? nullptr : args.block(sizeof(void*), 0x7f);
+            break;
+        case Use::Events:
+            if (input.ConsumeIntegralInRange(0, 7) != 0) {
+                events = EventList::anyList(input);
+                ptr = events.get();
+            }
+            break;
+        case Use::Chunk: {
+            if (input.ConsumeBool()) value = input.ConsumeBool() ? 40 : 160;
+            const std::size_t size = value >= 0 && value <= 4096 ? static_cast<std::size_t>(value) : 4096;
+            if (input.ConsumeIntegralInRange(0, 7) != 0) {
+                unsigned char* chunk = args.block(std::max<std::size_t>(size, 1), 0);
+                const auto bytes = input.ConsumeBytes<unsigned char>(size);
+                std::copy(bytes.begin(), bytes.end(), chunk);
+                ptr = chunk;
+            }
+            break;
         }
-        break;
-    case Use::Chunk: {
-        if (input.ConsumeBool()) value = input.ConsumeBool() ? 40 : 160;
-        const std::size_t size = value >= 0 && value <= 4096 ? static_cast<std::size_t>(value) : 4096;
-        if (input.ConsumeIntegralInRange(0, 7) != 0) {
-            unsigned char* chunk = args.block(std::max<std::size_t>(size, 1), 0);
-            const auto bytes = input.ConsumeBytes<unsigned char>(size);
-            std::copy(bytes.begin(), bytes.end(), chunk);
-            ptr = chunk;
-        }
-        break;
-    }
-    case Use::Window:
-        // Null, or a window that does not exist.
-        ptr = input.ConsumeBool() ? nullptr : reinterpret_cast<void*>(input.ConsumeIntegral<std::uintptr_t>());
-        break;
+        case Use::Window:
+            // Null, or a window that does not exist.
+            ptr = input.ConsumeBool() ? nullptr : reinterpret_cast<void*>(input.ConsumeIntegral<std::uintptr_t>());
+            break;
     }
     // The speaker-arrangement opcodes take a second pointer in value.
     if (opcode == effGetSpeakerArrangement)

@@ -35,7 +35,8 @@ public:
         const int d2 = message.bytes[2] & 0x7F;
         if (status == 0x90 || status == 0x80) {
             const auto key = static_cast<std::uint8_t>(d1 - 21);
-            if (key < kNumKeys) queue({now + message.delta, key, static_cast<std::uint8_t>(d2), status == 0x90 && d2 != 0});
+            if (key < kNumKeys)
+                queue({now + message.delta, key, static_cast<std::uint8_t>(d2), status == 0x90 && d2 != 0});
         } else if (status == 0xB0 && d1 == 64) {
             queue({now + message.delta, kPedalKey, 0, d2 != 0});
         } else if (status == 0xB0 && d1 == 123) {
@@ -50,7 +51,8 @@ public:
                 pending.erase(pending.begin());
             }
             VstInt32 n = remaining;
-            if (!pending.empty() && pending.front().due - now < n) n = static_cast<VstInt32>(pending.front().due - now);
+            if (!pending.empty() && pending.front().due - now < n)
+                n = static_cast<VstInt32>(pending.front().due - now);
             scratchLeft.resize(static_cast<std::size_t>(n));
             scratchRight.resize(static_cast<std::size_t>(n));
             RenderJob job{0, 1, keys.get(), scratchLeft.data(), scratchRight.data(), n};
@@ -131,18 +133,22 @@ EventList::Midi wellFormedMessage(FuzzedDataProvider& input) {
     EventList::Midi m{input.ConsumeIntegralInRange<VstInt32>(-16, 3 * kBlockSize), {0, 0, 0}};
     const auto channel = input.ConsumeIntegralInRange<unsigned char>(0, 15);
     switch (input.ConsumeIntegralInRange(0, 7)) {
-    case 0:
-    case 1:
-    case 2: m.bytes[0] = 0x90 | channel; break;
-    case 3:
-    case 4: m.bytes[0] = 0x80 | channel; break;
-    default: {
-        static const unsigned char controllers[] = {64, 64, 123, 7};
-        m.bytes[0] = 0xB0 | channel;
-        m.bytes[1] = controllers[input.ConsumeIntegralInRange(0, 3)];
-        m.bytes[2] = input.ConsumeIntegralInRange<unsigned char>(0, 127);
-        return m;
-    }
+        case 0:
+        case 1:
+        case 2:
+            m.bytes[0] = 0x90 | channel;
+            break;
+        case 3:
+        case 4:
+            m.bytes[0] = 0x80 | channel;
+            break;
+        default: {
+            static const unsigned char controllers[] = {64, 64, 123, 7};
+            m.bytes[0] = 0xB0 | channel;
+            m.bytes[1] = controllers[input.ConsumeIntegralInRange(0, 3)];
+            m.bytes[2] = input.ConsumeIntegralInRange<unsigned char>(0, 127);
+            return m;
+        }
     }
     m.bytes[1] = input.ConsumeIntegralInRange<unsigned char>(0, 127);
     m.bytes[2] = input.ConsumeIntegralInRange<unsigned char>(0, 127);

@@ -60,16 +60,16 @@ void renderChecked(AEffect* effect, VstInt32 frames, bool suspended) {
 VstInt32 consumeFrames(FuzzedDataProvider& input, VstInt32 blockSize) {
     const VstInt32 block = std::clamp<VstInt32>(blockSize, 1, 1 << 16);
     switch (input.ConsumeIntegralInRange(0, 5)) {
-    case 0:
-        return 0;
-    case 1:
-        return 1;
-    case 2:
-        return block;
-    case 3:
-        return block + 1;
-    default:
-        return input.ConsumeIntegralInRange<VstInt32>(0, std::min(3 * block, 1 << 17));
+        case 0:
+            return 0;
+        case 1:
+            return 1;
+        case 2:
+            return block;
+        case 3:
+            return block + 1;
+        default:
+            return input.ConsumeIntegralInRange<VstInt32>(0, std::min(3 * block, 1 << 17));
     }
 }
 
@@ -105,8 +105,9 @@ EventList EventList::anyList(FuzzedDataProvider& input) {
         auto& midi = reinterpret_cast<VstMidiEvent&>(event);
         for (char& byte : midi.midiData) byte = static_cast<char>(input.ConsumeIntegral<unsigned char>());
     }
-    const VstInt32 count = input.ConsumeIntegralInRange(0, 15) == 0 ? input.ConsumeIntegralInRange<VstInt32>(INT32_MIN, 0)
-                                                                     : static_cast<VstInt32>(size);
+    const VstInt32 count = input.ConsumeIntegralInRange(0, 15) == 0
+                               ? input.ConsumeIntegralInRange<VstInt32>(INT32_MIN, 0)
+                               : static_cast<VstInt32>(size);
     list.link(count, present);
     return list;
 }

@@ -86,10 +86,10 @@ TEST_F(Dispatcher, SpeakerArrangementQueryClearsBothPlaces) {
 }
 
 TEST_F(Dispatcher, NullPointersAreRefused) {
-    for (VstInt32 opcode : std::initializer_list<VstInt32>{effGetProgramName, effSetProgramName, effGetParamName, effGetParamLabel,
-                            effGetParamDisplay, effGetChunk, effSetChunk, effCanDo, effGetEffectName,
-                            effGetVendorString, effGetProductString, effGetProgramNameIndexed,
-                            effString2Parameter, effGetSpeakerArrangement, effShellGetNextPlugin}) {
+    for (VstInt32 opcode : std::initializer_list<VstInt32>{
+             effGetProgramName, effSetProgramName, effGetParamName, effGetParamLabel, effGetParamDisplay,
+             effGetChunk, effSetChunk, effCanDo, effGetEffectName, effGetVendorString, effGetProductString,
+             effGetProgramNameIndexed, effString2Parameter, effGetSpeakerArrangement, effShellGetNextPlugin}) {
         EXPECT_EQ(plugin.dispatch(opcode, 0, 160, nullptr), 0) << opcode;
     }
     EXPECT_EQ(plugin.dispatch(effSetChunk, 1, 40, nullptr), 0);

@@ -86,7 +86,8 @@ int xErrorCount() {
 
 HostWindow::HostWindow(int x, int y, int width, int height) {
     Display* d = display();
-    window = XCreateSimpleWindow(d, DefaultRootWindow(d), x, y, width, height, 0, BlackPixel(d, 0), BlackPixel(d, 0));
+    window =
+        XCreateSimpleWindow(d, DefaultRootWindow(d), x, y, width, height, 0, BlackPixel(d, 0), BlackPixel(d, 0));
     XSelectInput(d, window, StructureNotifyMask);
     XMapWindow(d, window);
     XEvent event;

@@ -63,8 +63,8 @@ void click(Window window, int x, int y, unsigned button = 1);
 void holdKey(unsigned long keysym, bool down);
 
 float parameter(AEffect* effect, int index);
-VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                   void* ptr = nullptr, float opt = 0.0f);
+VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                   float opt = 0.0f);
 
 // One loaded plug-in instance with a host window, closed and released after
 // the test.

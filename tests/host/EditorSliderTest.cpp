@@ -216,7 +216,8 @@ TEST_F(EditorTest, ValuesBeyondTheRangeAreDrawnInsideTheTrack) {
         for (int x = left(1) + 215; x < 249; ++x) ASSERT_EQ(picture[y * 494 + x], bare[y * 494 + x]) << x;
     int handlePixels = 0;
     for (int y = 188; y < 220; ++y)
-        for (int x = left(1) + 199; x < left(1) + 215; ++x) handlePixels += picture[y * 494 + x] != bare[y * 494 + x];
+        for (int x = left(1) + 199; x < left(1) + 215; ++x)
+            handlePixels += picture[y * 494 + x] != bare[y * 494 + x];
     EXPECT_GT(handlePixels, 100);
     // 40 is so far out that no handle is left to draw.
     for (int y = 130; y < 163; ++y)

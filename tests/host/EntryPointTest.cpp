@@ -9,9 +9,7 @@ using namespace testhost;
 
 namespace {
 
-VstIntPtr refusingHost(AEffect*, VstInt32, VstInt32, VstIntPtr, void*, float) {
-    return 0;
-}
+VstIntPtr refusingHost(AEffect*, VstInt32, VstInt32, VstIntPtr, void*, float) { return 0; }
 
 VstIntPtr versionOneHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == audioMasterVersion ? 1 : 0;

@@ -1,7 +1,7 @@
 // Hosts that do things in an odd order or answer nonsense: the instrument
 // must play on, bit for bit as for a well-behaved host where sound is made.
-#include <gtest/gtest.h>
 #include <dlfcn.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <climits>
@@ -124,8 +124,8 @@ TEST_F(HostQuirks, CloseRightAfterTheEntryPoint) {
 }
 
 TEST_F(HostQuirks, HostAnsweringNonsenseToEveryRequest) {
-    for (VstIntPtr answer : {VstIntPtr{-1}, VstIntPtr{1}, VstIntPtr{0x7f7f7f7f}, std::numeric_limits<VstIntPtr>::max(),
-                             std::numeric_limits<VstIntPtr>::min()}) {
+    for (VstIntPtr answer : {VstIntPtr{-1}, VstIntPtr{1}, VstIntPtr{0x7f7f7f7f},
+                             std::numeric_limits<VstIntPtr>::max(), std::numeric_limits<VstIntPtr>::min()}) {
         garbageAnswer = answer;
         PluginInstance odd(library, garbageHost);
         PluginInstance plain(library);
@@ -142,8 +142,8 @@ TEST_F(HostQuirks, HostAnsweringNonsenseToEveryRequest) {
 
 TEST_F(HostQuirks, KeyOpcodesWithAnyOpt) {
     PluginInstance plugin(library);
-    for (float opt : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), -1e30f,
-                      3e9f, -2147483904.0f, 3.7f}) {
+    for (float opt : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), -1e30f, 3e9f,
+                      -2147483904.0f, 3.7f}) {
         EXPECT_EQ(plugin.dispatch(effEditKeyDown, 65, 0, nullptr, opt), 0) << opt;  // no window open
         EXPECT_EQ(plugin.dispatch(effEditKeyUp, 65, 300, nullptr, opt), 0) << opt;
     }

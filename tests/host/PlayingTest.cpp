@@ -158,8 +158,13 @@ TEST_F(Playing, MalformedEventListsAreIgnored) {
 }
 
 TEST_F(Playing, NotesOutsideTheKeyboardAndOtherMessagesAreIgnored) {
-    sendMidi(a.effect(), {noteOn(0, 20, 100), noteOn(0, 109, 100), noteOn(0, 127, 100),
-                          {0, 0xC0, 5, 0}, {0, 0xE0, 0, 64}, controller(0, 1, 100), {0, 0xF8, 0, 0}});
+    sendMidi(a.effect(), {noteOn(0, 20, 100),
+                          noteOn(0, 109, 100),
+                          noteOn(0, 127, 100),
+                          {0, 0xC0, 5, 0},
+                          {0, 0xE0, 0, 64},
+                          controller(0, 1, 100),
+                          {0, 0xF8, 0, 0}});
     EXPECT_TRUE(allZero(process(a.effect(), 1024), 0, 1024));
     sendMidi(a.effect(), {noteOn(0, 21, 100), noteOn(0, 108, 100)});
     EXPECT_FALSE(allZero(process(a.effect(), 1024), 0, 1024));
@@ -202,10 +207,10 @@ TEST_F(Playing, VolumeScalesTheOutput) {
 
 TEST_F(Playing, OutputDoesNotDependOnHowTheHostCutsBlocks) {
     std::vector<TimedMessage> piece = {
-        {0, 0x90, 36, 70},      {0, 0xB0, 64, 127},  {1, 0x90, 60, 100},   {777, 0x90, 64, 90},
-        {1500, 0x80, 60, 0},    {2100, 0x90, 67, 50}, {2100, 0x80, 36, 0},   {3001, 0xB0, 64, 0},
-        {3001, 0x90, 72, 127},  {4096, 0x90, 60, 0},  {5000, 0x90, 108, 30}, {6000, 0x80, 67, 0},
-        {6500, 0x90, 21, 127},  {7300, 0x80, 21, 0},
+        {0, 0x90, 36, 70},     {0, 0xB0, 64, 127},   {1, 0x90, 60, 100},    {777, 0x90, 64, 90},
+        {1500, 0x80, 60, 0},   {2100, 0x90, 67, 50}, {2100, 0x80, 36, 0},   {3001, 0xB0, 64, 0},
+        {3001, 0x90, 72, 127}, {4096, 0x90, 60, 0},  {5000, 0x90, 108, 30}, {6000, 0x80, 67, 0},
+        {6500, 0x90, 21, 127}, {7300, 0x80, 21, 0},
     };
     const std::int64_t total = 9000;
     const StereoBuffer reference = perform(a.effect(), piece, total, 512);

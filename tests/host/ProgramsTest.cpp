@@ -34,8 +34,10 @@ protected:
 
 TEST_F(Programs, FactoryPresets) {
     const char* names[] = {"bright", "plastic", "metallic", "expressive"};
-    const float values[4][4] = {
-        {0.5f, 0.2f, 0.7f, 0.35f}, {0.5f, 1.0f, 0.7f, 0.35f}, {0.5f, 0.2f, 0.7f, 0.45f}, {0.5f, 0.17f, 0.85f, 0.4f}};
+    const float values[4][4] = {{0.5f, 0.2f, 0.7f, 0.35f},
+                                {0.5f, 1.0f, 0.7f, 0.35f},
+                                {0.5f, 0.2f, 0.7f, 0.45f},
+                                {0.5f, 0.17f, 0.85f, 0.4f}};
     const auto records = bank();
     for (int p = 0; p < 4; ++p) {
         EXPECT_EQ(plugin.text(effGetProgramNameIndexed, p), names[p]);

@@ -101,7 +101,8 @@ TEST(Stress, ChangesFromThreeThreadsWhileAFourthRenders) {
             plugin.dispatch(effGetChunk, i % 2, 0, &chunk);
             auto* words = static_cast<std::uint32_t*>(chunk);
             for (int p = 0; p < 4; ++p)
-                if (!written.count(std::atomic_ref<std::uint32_t>(words[p]).load(std::memory_order_relaxed))) ++torn;
+                if (!written.count(std::atomic_ref<std::uint32_t>(words[p]).load(std::memory_order_relaxed)))
+                    ++torn;
         }
     });
     std::thread chunks([&] {

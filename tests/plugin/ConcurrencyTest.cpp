@@ -34,7 +34,8 @@ TEST(Concurrency, ControlThreadChangesWhileAudioRenders) {
 
     bool finite = true;
     for (int block = 0; block < 200; ++block) {
-        if (block % 10 == 0) sendMidi(effect, {noteOn(block % 64, 40 + block % 30, 100), noteOff(300, 40 + (block + 5) % 30)});
+        if (block % 10 == 0)
+            sendMidi(effect, {noteOn(block % 64, 40 + block % 30, 100), noteOff(300, 40 + (block + 5) % 30)});
         const StereoBuffer out = process(effect, 256);
         for (float x : out.left) finite &= std::isfinite(x) && std::abs(x) <= 1.0f;
     }

@@ -22,8 +22,8 @@ struct Buffers {
 
 TEST(OutputMix, AddsEveryWorkerOnceInWorkerOrder) {
     // Values whose float sum depends on the order of the additions.
-    const float values[] = {1e8f, 1.0f, -1e8f, 1.0f, 0.5f, 3e7f, -3e7f, 0.25f,
-                            1e-3f, 7.0f, -7.0f, 2e8f, -2e8f, 0.125f, 9.0f, 1.0f};
+    const float values[] = {1e8f,  1.0f, -1e8f, 1.0f, 0.5f,  3e7f,   -3e7f, 0.25f,
+                            1e-3f, 7.0f, -7.0f, 2e8f, -2e8f, 0.125f, 9.0f,  1.0f};
     for (int workers = 1; workers <= 16; ++workers) {
         Buffers b(workers, 1);
         float expected = 0.0f;
@@ -33,7 +33,8 @@ TEST(OutputMix, AddsEveryWorkerOnceInWorkerOrder) {
             expected = expected + values[w] * 1e-9f;
         }
         float left = 99, right = 99;
-        mixWorkers(b.buffers.data(), workers, [] { return 1.0f; }, &left, &right, 1);
+        mixWorkers(
+            b.buffers.data(), workers, [] { return 1.0f; }, &left, &right, 1);
         EXPECT_EQ(left, expected) << workers;
         EXPECT_EQ(right, -expected) << workers;
     }
@@ -46,7 +47,8 @@ TEST(OutputMix, ScalesByVolumeReadEveryFrameAndClips) {
     b.buffers[0].left[4] = -0.0f;
     float left[5], right[5];
     int calls = 0;
-    mixWorkers(b.buffers.data(), 2, [&] { return ++calls == 3 ? 2.0f : 0.5f; }, left, right, 5);
+    mixWorkers(
+        b.buffers.data(), 2, [&] { return ++calls == 3 ? 2.0f : 0.5f; }, left, right, 5);
     EXPECT_EQ(calls, 5);
     EXPECT_EQ(left[0], 1.0f);
     EXPECT_EQ(left[1], -1.0f);
@@ -55,7 +57,8 @@ TEST(OutputMix, ScalesByVolumeReadEveryFrameAndClips) {
     EXPECT_FALSE(std::signbit(left[4]));  // 0 + -0 + -0 is +0
     for (float r : right) EXPECT_EQ(r, 0.0f);
 
-    mixWorkers(b.buffers.data(), 2, [] { return 0.0f; }, left, right, 3);
+    mixWorkers(
+        b.buffers.data(), 2, [] { return 0.0f; }, left, right, 3);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(left[i], 0.0f);
 }
 
@@ -67,7 +70,8 @@ TEST(OutputMix, NonFiniteVolumeMixesAsSilence) {
     const float inf = std::numeric_limits<float>::infinity();
     for (float volume : {std::numeric_limits<float>::quiet_NaN(), inf, -inf}) {
         float left[3] = {9, 9, 9}, right[3] = {9, 9, 9};
-        mixWorkers(b.buffers.data(), 1, [=] { return volume; }, left, right, 3);
+        mixWorkers(
+            b.buffers.data(), 1, [=] { return volume; }, left, right, 3);
         for (int i = 0; i < 3; ++i) {
             EXPECT_EQ(left[i], 0.0f) << volume;
             EXPECT_EQ(right[i], 0.0f) << volume;
@@ -75,11 +79,13 @@ TEST(OutputMix, NonFiniteVolumeMixesAsSilence) {
     }
     // Finite values keep acting as factors, huge and negative ones included.
     float left[3], right[3];
-    mixWorkers(b.buffers.data(), 1, [] { return 1e30f; }, left, right, 3);
+    mixWorkers(
+        b.buffers.data(), 1, [] { return 1e30f; }, left, right, 3);
     EXPECT_EQ(left[0], 1.0f);
     EXPECT_EQ(left[1], 0.0f);
     EXPECT_EQ(left[2], -1.0f);
-    mixWorkers(b.buffers.data(), 1, [] { return -2.0f; }, left, right, 3);
+    mixWorkers(
+        b.buffers.data(), 1, [] { return -2.0f; }, left, right, 3);
     EXPECT_EQ(left[0], -0.5f);
     EXPECT_EQ(right[2], -1.0f);
 }

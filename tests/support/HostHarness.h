@@ -26,8 +26,8 @@ public:
     RecordingHost();
     ~RecordingHost();
 
-    static VstIntPtr VSTCALLBACK callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                              float opt);
+    static VstIntPtr VSTCALLBACK callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                          void* ptr, float opt);
 
     std::vector<HostCall> calls() const;
     std::vector<HostCall> callsWithOpcode(VstInt32 opcode) const;

@@ -51,9 +51,7 @@ inline MidiMessage noteOn(VstInt32 delta, int note, int velocity, int channel = 
     return {delta, static_cast<unsigned char>(0x90 | channel), static_cast<unsigned char>(note),
             static_cast<unsigned char>(velocity)};
 }
-inline MidiMessage noteOff(VstInt32 delta, int note) {
-    return {delta, 0x80, static_cast<unsigned char>(note), 0};
-}
+inline MidiMessage noteOff(VstInt32 delta, int note) { return {delta, 0x80, static_cast<unsigned char>(note), 0}; }
 inline MidiMessage controller(VstInt32 delta, int number, int value) {
     return {delta, 0xB0, static_cast<unsigned char>(number), static_cast<unsigned char>(value)};
 }

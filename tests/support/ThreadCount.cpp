@@ -1,8 +1,8 @@
 #include "tests/support/ThreadCount.h"
 
 #if defined(_WIN32)
-#include <windows.h>
 #include <tlhelp32.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 

@@ -20,7 +20,7 @@ struct StereoAudio {
 
 struct DirectDrive {
     int blockSize = 512;
-    int program = -1;  // -1 leaves the plug-in's default
+    int program = -1;         // -1 leaves the plug-in's default
     std::int64_t frames = 0;  // rounded up to whole blocks
 };
 

@@ -47,8 +47,8 @@ JackServer::JackServer(int rate, int period) {
     static int serial = 0;
     serverName = "quenor-test-" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
     const std::string log = "/tmp/" + serverName + ".log";
-    pid = spawn({"jackd", "--no-realtime", "--sync", "-n", serverName, "-d", "dummy", "-r", std::to_string(rate), "-p",
-                 std::to_string(period)},
+    pid = spawn({"jackd", "--no-realtime", "--sync", "-n", serverName, "-d", "dummy", "-r", std::to_string(rate),
+                 "-p", std::to_string(period)},
                 {"JACK_NO_AUDIO_RESERVATION=1"}, "/dev/null", log);
     for (int attempt = 0; attempt < 100 && !ready; ++attempt) {
         sleepMs(50);

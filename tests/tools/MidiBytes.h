@@ -25,9 +25,9 @@ public:
         return *this;
     }
     TrackBytes& tempo(std::uint32_t delta, std::uint32_t microsPerQuarter) {
-        return event(delta, {0xFF, 0x51, 0x03, static_cast<std::uint8_t>(microsPerQuarter >> 16),
-                             static_cast<std::uint8_t>(microsPerQuarter >> 8),
-                             static_cast<std::uint8_t>(microsPerQuarter)});
+        return event(
+            delta, {0xFF, 0x51, 0x03, static_cast<std::uint8_t>(microsPerQuarter >> 16),
+                    static_cast<std::uint8_t>(microsPerQuarter >> 8), static_cast<std::uint8_t>(microsPerQuarter)});
     }
     TrackBytes& end(std::uint32_t delta = 0) { return event(delta, {0xFF, 0x2F, 0x00}); }
 

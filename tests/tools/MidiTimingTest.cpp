@@ -27,17 +27,19 @@ std::vector<Seen> framesOf(const Bytes& file) {
 }
 
 void PrintTo(const Seen& s, std::ostream* os) {
-    *os << "{frame " << s.frame << ", " << std::hex << s.status << " " << s.data1 << " " << s.data2 << std::dec << "}";
+    *os << "{frame " << s.frame << ", " << std::hex << s.status << " " << s.data1 << " " << s.data2 << std::dec
+        << "}";
 }
 
 TEST(MidiTiming, FormatZeroWithRunningStatusAndATempoChange) {
     TrackBytes track;
-    track.tempo(0, 500000)                // 120 bpm
-        .event(960, {0x90, 60, 100})      // 1.000 s
-        .event(0, {64, 90})               // running status: another note-on
-        .event(480, {60, 0})              // running status, velocity 0 releases
-        .tempo(0, 666667)                 // 90 bpm from 1.5 s
-        .event(480, {0x80, 64, 0})        // 1.5 + 0.666667 s
+    track
+        .tempo(0, 500000)             // 120 bpm
+        .event(960, {0x90, 60, 100})  // 1.000 s
+        .event(0, {64, 90})           // running status: another note-on
+        .event(480, {60, 0})          // running status, velocity 0 releases
+        .tempo(0, 666667)             // 90 bpm from 1.5 s
+        .event(480, {0x80, 64, 0})    // 1.5 + 0.666667 s
         .end(96);
     const Bytes file = midiFile(0, 480, {track});
     const std::vector<Seen> expected = {
@@ -49,20 +51,26 @@ TEST(MidiTiming, FormatZeroWithRunningStatusAndATempoChange) {
 
 TEST(MidiTiming, FormatOneMergesTracksUnderOneTempoMap) {
     TrackBytes conductor;
-    conductor.tempo(0, 1000000)                          // 60 bpm
-        .event(0, {0xFF, 0x58, 0x04, 4, 2, 24, 8})       // time signature: ignored
-        .tempo(96, 250000)                               // 240 bpm from 1.0 s
+    conductor
+        .tempo(0, 1000000)                          // 60 bpm
+        .event(0, {0xFF, 0x58, 0x04, 4, 2, 24, 8})  // time signature: ignored
+        .tempo(96, 250000)                          // 240 bpm from 1.0 s
         .end(0);
     TrackBytes melody;
     melody.event(96, {0x90, 72, 80}).event(48, {0x80, 72, 0}).end(0);
     TrackBytes drums;  // channel 10, running status across a text event
-    drums.event(96, {0x99, 40, 70}).event(0, {0xFF, 0x01, 0x02, 'h', 'i'}).event(24, {40, 0})
-        .event(0, {0xB9, 64, 127}).end(960);
+    drums.event(96, {0x99, 40, 70})
+        .event(0, {0xFF, 0x01, 0x02, 'h', 'i'})
+        .event(24, {40, 0})
+        .event(0, {0xB9, 64, 127})
+        .end(960);
     const Bytes file = midiFile(1, 96, {conductor, melody, drums});
 
     // 24 ticks at 240 bpm are 0.0625 s; 48 ticks 0.125 s, 5512.5 frames, rounded up.
-    const std::vector<Seen> expected = {{44100, 0x90, 72, 80}, {44100, 0x99, 40, 70},
-                                        {46856, 0x99, 40, 0},  {46856, 0xB9, 64, 127},
+    const std::vector<Seen> expected = {{44100, 0x90, 72, 80},
+                                        {44100, 0x99, 40, 70},
+                                        {46856, 0x99, 40, 0},
+                                        {46856, 0xB9, 64, 127},
                                         {49613, 0x80, 72, 0}};
     EXPECT_EQ(framesOf(file), expected);
     // The longest track sets the end: 96 ticks at 60 bpm, then 984 at 240 bpm.
@@ -180,8 +188,12 @@ TEST(MidiTiming, EveryCutOrDamagedFileIsReadOrRefusedCleanly) {
     TrackBytes conductor;
     conductor.tempo(0, 500000).event(0, {0xFF, 0x03, 0x03, 'a', 'b', 'c'}).tempo(480, 400000).end(0);
     TrackBytes notes;
-    notes.event(0, {0xF0, 0x02, 0x01, 0xF7}).event(10, {0x90, 60, 100}).event(200, {62, 80})
-        .event(0x4000, {60, 0}).event(0, {0xB0, 64, 127}).end(5);
+    notes.event(0, {0xF0, 0x02, 0x01, 0xF7})
+        .event(10, {0x90, 60, 100})
+        .event(200, {62, 80})
+        .event(0x4000, {60, 0})
+        .event(0, {0xB0, 64, 127})
+        .end(5);
     const Bytes file = midiFile(1, 480, {conductor, notes});
     for (std::size_t length = 0; length < file.size(); ++length)
         EXPECT_THROW(parseMidiFile(Bytes(file.begin(), file.begin() + length)), RenderError) << length << " bytes";
@@ -191,8 +203,9 @@ TEST(MidiTiming, EveryCutOrDamagedFileIsReadOrRefusedCleanly) {
             damaged[at] ^= flip;
             try {
                 const EventTimeline timeline = layOutInFrames(parseMidiFile(damaged));
-                EXPECT_TRUE(std::is_sorted(timeline.events.begin(), timeline.events.end(),
-                                           [](const TimedEvent& a, const TimedEvent& b) { return a.frame < b.frame; }));
+                EXPECT_TRUE(
+                    std::is_sorted(timeline.events.begin(), timeline.events.end(),
+                                   [](const TimedEvent& a, const TimedEvent& b) { return a.frame < b.frame; }));
             } catch (const RenderError&) {
             }
         }

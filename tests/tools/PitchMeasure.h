@@ -12,7 +12,8 @@ inline double magnitudeAt(const std::vector<float>& channel, std::int64_t start,
     double re = 0.0, im = 0.0;
     const double step = 2.0 * M_PI * frequency / rate;
     for (std::int64_t i = 0; i < length; ++i) {
-        const double window = 0.5 - 0.5 * std::cos(2.0 * M_PI * static_cast<double>(i) / static_cast<double>(length));
+        const double window =
+            0.5 - 0.5 * std::cos(2.0 * M_PI * static_cast<double>(i) / static_cast<double>(length));
         re += window * channel[start + i] * std::cos(step * static_cast<double>(i));
         im += window * channel[start + i] * std::sin(step * static_cast<double>(i));
     }
@@ -36,4 +37,3 @@ inline double partialCentroid(const std::vector<float>& channel, std::int64_t st
 }
 
 inline double cents(double frequency, double reference) { return 1200.0 * std::log2(frequency / reference); }
-

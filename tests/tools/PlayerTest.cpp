@@ -1,8 +1,8 @@
 // quenor-play against a real JACK server (the dummy backend, started per
 // test): what it plays must be the plug-in's own output at 44100 Hz, in tune
 // and on time at 48000 Hz, and every failure must end in one clear line.
-#include <gtest/gtest.h>
 #include <alsa/asoundlib.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -74,7 +74,8 @@ protected:
         EXPECT_EQ(status, 0) << fileText(run.errorPath);
         float loudest = 0.0f;
         for (float sample : audio.left) loudest = std::max(loudest, std::fabs(sample));
-        EXPECT_GT(loudest, 0.0f) << "silent; the player said:\n" << fileText(run.outputPath) << fileText(run.errorPath);
+        EXPECT_GT(loudest, 0.0f) << "silent; the player said:\n"
+                                 << fileText(run.outputPath) << fileText(run.errorPath);
         return audio;
     }
 
@@ -96,22 +97,24 @@ double onsetAfter(const std::vector<float>& channel, std::int64_t from, int rate
     const std::int64_t ahead = 4096 * rate / 44100, behind = 400 * rate / 44100;
     const auto loudest = [&](std::int64_t begin, std::int64_t end) {
         float level = 0.0f;
-        for (std::int64_t i = std::max<std::int64_t>(begin, 0); i < end && i < static_cast<std::int64_t>(channel.size()); ++i)
+        for (std::int64_t i = std::max<std::int64_t>(begin, 0);
+             i < end && i < static_cast<std::int64_t>(channel.size()); ++i)
             level = std::max(level, std::fabs(channel[i]));
         return level;
     };
     const double threshold = std::max(0.5 * loudest(from, from + ahead), 3.0 * loudest(from - behind, from));
     for (std::int64_t i = from + 1; i < static_cast<std::int64_t>(channel.size()); ++i) {
         const double before = std::fabs(channel[i - 1]), at = std::fabs(channel[i]);
-        if (at >= threshold && threshold > 0.0) return static_cast<double>(i - 1) + (threshold - before) / (at - before);
+        if (at >= threshold && threshold > 0.0)
+            return static_cast<double>(i - 1) + (threshold - before) / (at - before);
     }
     return -1.0;
 }
 
 // Notes half a period apart and at odd frames, with the pedal between.
-const std::vector<SentMessage> kPhrase = {
-    {37, {0x90, 60, 100}}, {1000, {0xB0, 64, 127}}, {2101, {0x90, 67, 80}}, {9000, {0x80, 60, 0}},
-    {9000, {0x80, 67, 0}}, {12345, {0xB0, 64, 0}},   {15000, {0x90, 48, 110}}, {30000, {0x80, 48, 0}}};
+const std::vector<SentMessage> kPhrase = {{37, {0x90, 60, 100}},    {1000, {0xB0, 64, 127}}, {2101, {0x90, 67, 80}},
+                                          {9000, {0x80, 60, 0}},    {9000, {0x80, 67, 0}},   {12345, {0xB0, 64, 0}},
+                                          {15000, {0x90, 48, 110}}, {30000, {0x80, 48, 0}}};
 
 TEST_F(Player, AtTheInstrumentsRateItPlaysThePluginsOutputBitForBit) {
     const std::int64_t frames = 40000;
@@ -123,7 +126,8 @@ TEST_F(Player, AtTheInstrumentsRateItPlaysThePluginsOutputBitForBit) {
         audible += recorded.left[i] != 0.0f;
         if (std::bit_cast<std::uint32_t>(recorded.left[i]) != std::bit_cast<std::uint32_t>(direct.left[i]) ||
             std::bit_cast<std::uint32_t>(recorded.right[i]) != std::bit_cast<std::uint32_t>(direct.right[i])) {
-            ADD_FAILURE() << "frame " << i << ": played " << recorded.left[i] << ", plug-in alone " << direct.left[i];
+            ADD_FAILURE() << "frame " << i << ": played " << recorded.left[i] << ", plug-in alone "
+                          << direct.left[i];
             break;
         }
     }
@@ -140,15 +144,15 @@ TEST_F(Player, DISABLED_AtFortyEightKilohertzNotesAreInTuneAndOnTime) {
     const double ratio = 44100.0 / 48000.0;
     const std::pair<int, std::int64_t> notes[] = {{57, 100}, {69, 1061}, {81, 4133}};
     for (const auto& [note, at] : notes) {
-        const std::vector<SentMessage> messages = {
-            {at, {0x90, static_cast<std::uint8_t>(note), 100}},
-            {at + 40000, {0x80, static_cast<std::uint8_t>(note), 0}}};
+        const std::vector<SentMessage> messages = {{at, {0x90, static_cast<std::uint8_t>(note), 100}},
+                                                   {at + 40000, {0x80, static_cast<std::uint8_t>(note), 0}}};
         jack_nframes_t latency = 0;
         const std::int64_t frames = at + 42000;
         const StereoAudio recorded = playThrough(48000, 128, messages, frames, &latency);
         ASSERT_EQ(recorded.frames(), frames);
         ASSERT_GT(latency, 0u) << "no latency reported on the outputs";
-        const StereoAudio direct = driveDirectly(QUENOR_PLUGIN_PATH, directEvents(messages, ratio), {512, -1, frames});
+        const StereoAudio direct =
+            driveDirectly(QUENOR_PLUGIN_PATH, directEvents(messages, ratio), {512, -1, frames});
 
         const std::int64_t struck44 = std::llround(static_cast<double>(at) * ratio);
         const double onset44 = onsetAfter(direct.left, struck44, 44100);
@@ -163,8 +167,8 @@ TEST_F(Player, DISABLED_AtFortyEightKilohertzNotesAreInTuneAndOnTime) {
         const double f44 = partialCentroid(direct.left, struck44 + 4410, 30000, 44100, nominal, 1.02);
         const double f48 = partialCentroid(recorded.left, heard + std::llround(4410 / ratio),
                                            std::llround(30000 / ratio), 48000, nominal, 1.02);
-        EXPECT_LT(std::fabs(cents(f48, f44)), 1.0) << "note " << note << ": " << f44 << " Hz alone, " << f48
-                                                   << " Hz played";
+        EXPECT_LT(std::fabs(cents(f48, f44)), 1.0)
+            << "note " << note << ": " << f44 << " Hz alone, " << f48 << " Hz played";
     }
 }
 
@@ -174,7 +178,8 @@ TEST_F(Player, KeepsItsSettingsBetweenRuns) {
     PlayerRun first = startPlayer(server.name(), config(), {"--no-gui", "--program", "metallic"}, dir.string());
     waitUntilPlaying(first);
     ASSERT_EQ(finishPlayer(first, true), 0) << fileText(first.errorPath);
-    EXPECT_NE(fileText(first.outputPath).find("program 2 'metallic'"), std::string::npos) << fileText(first.outputPath);
+    EXPECT_NE(fileText(first.outputPath).find("program 2 'metallic'"), std::string::npos)
+        << fileText(first.outputPath);
     ASSERT_TRUE(fs::exists(settingsFile()));
     const Bytes saved = [&] {
         std::ifstream in(settingsFile(), std::ios::binary);
@@ -195,9 +200,10 @@ TEST_F(Player, KeepsItsSettingsBetweenRuns) {
     PlayerRun third = startPlayer(server.name(), config(), {"--no-gui"}, dir.string());
     waitUntilPlaying(third);
     ASSERT_EQ(finishPlayer(third, true), 0) << fileText(third.errorPath);
-    EXPECT_EQ(fileText(third.errorPath), "quenor-play: " + settingsFile() + ": damaged (7 bytes where settings have 164); "
-                                         "playing the factory programs, the file is kept as " + settingsFile() +
-                                         ".damaged\n");
+    EXPECT_EQ(fileText(third.errorPath), "quenor-play: " + settingsFile() +
+                                             ": damaged (7 bytes where settings have 164); "
+                                             "playing the factory programs, the file is kept as " +
+                                             settingsFile() + ".damaged\n");
     EXPECT_NE(fileText(third.outputPath).find("program 0 'bright'"), std::string::npos);
     EXPECT_EQ(fileText(settingsFile() + ".damaged"), "damaged");
     EXPECT_EQ(fs::file_size(settingsFile()), 164u) << "a fresh file replaces the damaged one on exit";
@@ -232,7 +238,8 @@ TEST(PlayerSettingsFile, WrongProgramIsDamageAndAnUnwritableFolderIsReported) {
     savePlayerSettings(path, settings);
     savePlayerSettings(path, {Bytes(160, 9), 1});
     std::size_t entries = 0;
-    for (const auto& entry : fs::directory_iterator(dir + "/quenor-m4")) entries += entry.path().filename() != "player-settings.damaged";
+    for (const auto& entry : fs::directory_iterator(dir + "/quenor-m4"))
+        entries += entry.path().filename() != "player-settings.damaged";
     EXPECT_EQ(entries, 1u);
     fs::remove_all(dir);
 }
@@ -244,8 +251,9 @@ TEST_F(Player, UnwritableSettingsFolderIsReportedAndTheRunStillEndsWell) {
     PlayerRun run = startPlayer(server.name(), (dir / "file").string(), {"--no-gui"}, dir.string());
     waitUntilPlaying(run);
     EXPECT_EQ(finishPlayer(run, true), 0);
-    EXPECT_NE(fileText(run.errorPath).find("quenor-play: settings not saved: " + (dir / "file").string() +
-                                           "/quenor-m4: cannot create the settings folder: Not a directory\n"),
+    EXPECT_NE(fileText(run.errorPath)
+                  .find("quenor-play: settings not saved: " + (dir / "file").string() +
+                        "/quenor-m4: cannot create the settings folder: Not a directory\n"),
               std::string::npos)
         << fileText(run.errorPath);
 }
@@ -287,8 +295,8 @@ TEST_F(Player, PlaysWhatComesThroughTheAlsaSequencer) {
     ASSERT_TRUE(clients.connectTo(kPlayer, 10000));
     snd_seq_t* sequencer = nullptr;
     ASSERT_EQ(snd_seq_open(&sequencer, "default", SND_SEQ_OPEN_OUTPUT, 0), 0);
-    const int port = snd_seq_create_simple_port(sequencer, "keys", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
-                                                SND_SEQ_PORT_TYPE_MIDI_GENERIC);
+    const int port = snd_seq_create_simple_port(
+        sequencer, "keys", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ, SND_SEQ_PORT_TYPE_MIDI_GENERIC);
     snd_seq_addr_t player;
     ASSERT_EQ(snd_seq_parse_address(sequencer, &player, kPlayer), 0) << "the player has no sequencer port";
     ASSERT_EQ(snd_seq_connect_to(sequencer, port, player.client, player.port), 0);

@@ -74,7 +74,8 @@ protected:
     std::string path(const std::string& name) const { return (dir / name).string(); }
 
     std::string write(const std::string& name, const Bytes& bytes) const {
-        std::ofstream(path(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        std::ofstream(path(name), std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         return path(name);
     }
 
@@ -147,24 +148,28 @@ TEST_F(RenderTool, FormatOneWithTempoChangesAndRunningStatusMatchesADirectDriveB
     TrackBytes conductor;
     conductor.tempo(0, 500000).tempo(192, 750000).end(0);  // 120 bpm, 80 bpm from 1.0 s
     TrackBytes hands;
-    hands.event(48, {0x90, 48, 90}).event(0, {55, 70})     // 0.25 s, running status
-        .event(144, {48, 0}).event(0, {55, 0})             // 1.0 s, released by velocity 0
-        .event(0, {0xB0, 64, 127}).event(0, {0x90, 60, 110})
-        .event(96, {60, 0})                                // 1.75 s
-        .event(48, {0xB0, 64, 0})                          // 2.125 s, 93712.5 frames
+    hands.event(48, {0x90, 48, 90})
+        .event(0, {55, 70})  // 0.25 s, running status
+        .event(144, {48, 0})
+        .event(0, {55, 0})  // 1.0 s, released by velocity 0
+        .event(0, {0xB0, 64, 127})
+        .event(0, {0x90, 60, 110})
+        .event(96, {60, 0})        // 1.75 s
+        .event(48, {0xB0, 64, 0})  // 2.125 s, 93712.5 frames
         .end(0);
     TrackBytes extremes;  // channel 10
-    extremes.event(0, {0x99, 21, 127}).event(24, {21, 0})  // 0.125 s, 5512.5 frames
-        .event(216, {0x99, 108, 64})                       // 1.375 s, 60637.5 frames
-        .event(12, {108, 0})                               // 1.46875 s
+    extremes.event(0, {0x99, 21, 127})
+        .event(24, {21, 0})           // 0.125 s, 5512.5 frames
+        .event(216, {0x99, 108, 64})  // 1.375 s, 60637.5 frames
+        .event(12, {108, 0})          // 1.46875 s
         .end(0);
     const std::string midi = write("tempo.mid", midiFile(1, 96, {conductor, hands, extremes}));
     render({"--tail", "3", "--channels", "all", "-o", path("tempo.wav"), midi});
 
-    const std::vector<DirectEvent> events = {
-        {0, 0x99, 21, 127},    {5513, 0x99, 21, 0},   {11025, 0x90, 48, 90},  {11025, 0x90, 55, 70},
-        {44100, 0x90, 48, 0},  {44100, 0x90, 55, 0},  {44100, 0xB0, 64, 127}, {44100, 0x90, 60, 110},
-        {60638, 0x99, 108, 64}, {64772, 0x99, 108, 0}, {77175, 0x90, 60, 0},  {93713, 0xB0, 64, 0}};
+    const std::vector<DirectEvent> events = {{0, 0x99, 21, 127},     {5513, 0x99, 21, 0},    {11025, 0x90, 48, 90},
+                                             {11025, 0x90, 55, 70},  {44100, 0x90, 48, 0},   {44100, 0x90, 55, 0},
+                                             {44100, 0xB0, 64, 127}, {44100, 0x90, 60, 110}, {60638, 0x99, 108, 64},
+                                             {64772, 0x99, 108, 0},  {77175, 0x90, 60, 0},   {93713, 0xB0, 64, 0}};
     const std::int64_t endFrame = 93713, limit = endFrame + 3 * 44100;
     const StereoAudio direct = driveDirectly(QUENOR_PLUGIN_PATH, events, {512, -1, limit + 512});
     ASSERT_GE(firstAudible(direct), 0) << "the instrument makes no sound";
@@ -196,9 +201,14 @@ TEST_F(RenderTool, ProgramsChosenByNameOrNumberPlayAsTheyDoInADirectDrive) {
 
 TEST_F(RenderTool, WritesSixteenAndTwentyFourBitIntegerOrFloatSamples) {
     TrackBytes track;
-    track.event(0, {0x90, 40, 127}).event(240, {0x90, 76, 90}).event(240, {0x80, 40, 0}).event(0, {0x80, 76, 0}).end(0);
+    track.event(0, {0x90, 40, 127})
+        .event(240, {0x90, 76, 90})
+        .event(240, {0x80, 40, 0})
+        .event(0, {0x80, 76, 0})
+        .end(0);
     const std::string midi = write("chord.mid", midiFile(0, 480, {track}));
-    const std::pair<const char*, int> formats[] = {{"16", SF_FORMAT_PCM_16}, {"24", SF_FORMAT_PCM_24}, {"32", SF_FORMAT_FLOAT}};
+    const std::pair<const char*, int> formats[] = {
+        {"16", SF_FORMAT_PCM_16}, {"24", SF_FORMAT_PCM_24}, {"32", SF_FORMAT_FLOAT}};
     for (const auto& [bits, subtype] : formats)
         render({"--tail", "0.5", "--bits", bits, "-o", path(std::string("bits") + bits + ".wav"), midi});
 
@@ -214,7 +224,8 @@ TEST_F(RenderTool, WritesSixteenAndTwentyFourBitIntegerOrFloatSamples) {
         const float step = std::ldexp(1.0f, 1 - std::atoi(bits)) * (std::string(bits) == "16" ? 1.5f : 1.0f);
         std::int64_t unlikeRounding = 0;
         for (std::int64_t i = 0; i < exact.frames(); ++i) {
-            if (std::fabs(audio.left[i] - exact.left[i]) > step || std::fabs(audio.right[i] - exact.right[i]) > step) {
+            if (std::fabs(audio.left[i] - exact.left[i]) > step ||
+                std::fabs(audio.right[i] - exact.right[i]) > step) {
                 ADD_FAILURE() << bits << " bit sample " << i << " is further than it may be from the float render";
                 break;
             }
@@ -239,18 +250,18 @@ TEST_F(RenderTool, SavesAndLoadsBanks) {
     const float quarter = 0.25f;
     std::memcpy(changed.data() + 3 * 40, &quarter, 4);
     write("glass.bank", changed);
-    const ToolResult reloaded = runRenderTool({"--plugin", QUENOR_PLUGIN_PATH, "--quiet", "--bank",
-                                               path("glass.bank"), "--preset", "glass", "--save-bank",
-                                               path("again.bank")});
+    const ToolResult reloaded =
+        runRenderTool({"--plugin", QUENOR_PLUGIN_PATH, "--quiet", "--bank", path("glass.bank"), "--preset", "glass",
+                       "--save-bank", path("again.bank")});
     ASSERT_EQ(reloaded.exitCode, 0) << reloaded.errors;
     EXPECT_EQ(read("again.bank"), changed);
 
     write("short.bank", Bytes(100, 0));
-    const ToolResult refused = runRenderTool(
-        {"--plugin", QUENOR_PLUGIN_PATH, "--bank", path("short.bank"), "-o", path("never.wav")});
+    const ToolResult refused =
+        runRenderTool({"--plugin", QUENOR_PLUGIN_PATH, "--bank", path("short.bank"), "-o", path("never.wav")});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.errors.find(path("short.bank") + ": the plug-in refused this bank: it has 100 bytes, and a "
-                                                         "bank of this plug-in has 160"),
+                                                       "bank of this plug-in has 160"),
               std::string::npos)
         << refused.errors;
     EXPECT_FALSE(fs::exists(path("never.wav")));
@@ -276,7 +287,8 @@ TEST_F(RenderTool, BadInputEndsInOneLineNamingTheFileAndLeavesNoOutput) {
         {{path("missing.mid"), "-o", out}, path("missing.mid"), "No such file or directory"},
         {{truncated, "-o", out}, truncated, "truncated"},
         {{corrupt, "-o", out}, corrupt, "not a Standard MIDI File"},
-        {{write("stub.mid", Bytes{'M', 'T', 'h', 'd', 0, 0, 0, 6}), "-o", out}, path("stub.mid"),
+        {{write("stub.mid", Bytes{'M', 'T', 'h', 'd', 0, 0, 0, 6}), "-o", out},
+         path("stub.mid"),
          "too short for a MIDI file: 8 bytes"},
         {{"--plugin", path("none.so"), valid, "-o", out}, path("none.so"), "cannot read plug-in"},
         {{"--plugin", text, valid, "-o", out}, text, "cannot load plug-in"},
@@ -357,9 +369,15 @@ TEST_F(RenderTool, DemoPlaysTheBuiltInPieceAndSummarises) {
 TEST_F(RenderTool, AtFortyEightKilohertzNotesKeepTheirPitchAndTheLengthScalesExactly) {
     // Three held notes with the pedal, low, middle and high, one after another.
     TrackBytes track;
-    track.event(0, {0xB0, 64, 127}).event(0, {0x90, 45, 90}).event(960, {0x80, 45, 0})
-        .event(0, {0x90, 69, 90}).event(960, {0x80, 69, 0})
-        .event(0, {0x90, 88, 90}).event(960, {0x80, 88, 0}).event(0, {0xB0, 64, 0}).end(0);
+    track.event(0, {0xB0, 64, 127})
+        .event(0, {0x90, 45, 90})
+        .event(960, {0x80, 45, 0})
+        .event(0, {0x90, 69, 90})
+        .event(960, {0x80, 69, 0})
+        .event(0, {0x90, 88, 90})
+        .event(960, {0x80, 88, 0})
+        .event(0, {0xB0, 64, 0})
+        .end(0);
     const std::string midi = write("phrase.mid", midiFile(0, 480, {track}));
     render({"--tail", "1", "-o", path("44.wav"), midi});
     render({"--tail", "1", "--rate", "48000", "-o", path("48.wav"), midi});
@@ -377,12 +395,13 @@ TEST_F(RenderTool, AtFortyEightKilohertzNotesKeepTheirPitchAndTheLengthScalesExa
                                            44100, nominal, 1.02);
         const double f48 = partialCentroid(at48.left, std::llround(start * 48000), std::llround(length * 48000),
                                            48000, nominal, 1.02);
-        EXPECT_LT(std::fabs(cents(f48, f44)), 1.0) << "note " << notes[n] << ": " << f44 << " Hz at 44100, " << f48
-                                                   << " Hz at 48000";
+        EXPECT_LT(std::fabs(cents(f48, f44)), 1.0)
+            << "note " << notes[n] << ": " << f44 << " Hz at 44100, " << f48 << " Hz at 48000";
     }
     const auto peak = [](const StereoAudio& audio) {
         float p = 0.0f;
-        for (std::int64_t i = 0; i < audio.frames(); ++i) p = std::max({p, std::fabs(audio.left[i]), std::fabs(audio.right[i])});
+        for (std::int64_t i = 0; i < audio.frames(); ++i)
+            p = std::max({p, std::fabs(audio.left[i]), std::fabs(audio.right[i])});
         return p;
     };
     ASSERT_LT(peak(at44), 0.9f) << "the phrase is meant to leave headroom";
@@ -392,11 +411,14 @@ TEST_F(RenderTool, AtFortyEightKilohertzNotesKeepTheirPitchAndTheLengthScalesExa
 
 TEST_F(RenderTool, VolumeAndAllNotesOffLandOnTheirFrameWhateverTheBlockSize) {
     TrackBytes track;
-    track.event(0, {0x90, 60, 100}).event(0, {0x90, 67, 90})
-        .event(101, {0xB0, 7, 40})     // 0.114... s: frame 5036
+    track.event(0, {0x90, 60, 100})
+        .event(0, {0x90, 67, 90})
+        .event(101, {0xB0, 7, 40})  // 0.114... s: frame 5036
         .event(77, {0xB0, 7, 120})
         .event(150, {0xB0, 123, 0})
-        .event(30, {0x90, 72, 80}).event(300, {0x80, 72, 0}).end(0);
+        .event(30, {0x90, 72, 80})
+        .event(300, {0x80, 72, 0})
+        .end(0);
     const std::string midi = write("controls.mid", midiFile(0, 480, {track}));
     render({"--tail", "0.5", "-o", path("b512.wav"), midi});
     render({"--tail", "0.5", "--block", "97", "-o", path("b97.wav"), midi});
@@ -406,10 +428,10 @@ TEST_F(RenderTool, VolumeAndAllNotesOffLandOnTheirFrameWhateverTheBlockSize) {
 
     // A host calling the plug-in one frame at a time applies every event at its frame.
     const auto frame = [](int ticks) { return static_cast<std::int64_t>(std::llround(ticks * 44100.0 / 960.0)); };
-    const std::vector<DirectEvent> events = {
-        {0, 0x90, 60, 100},           {0, 0x90, 67, 90},           {frame(101), 0xB0, 7, 40},
-        {frame(178), 0xB0, 7, 120},   {frame(328), 0xB0, 123, 0},  {frame(358), 0x90, 72, 80},
-        {frame(658), 0x80, 72, 0}};
+    const std::vector<DirectEvent> events = {{0, 0x90, 60, 100},         {0, 0x90, 67, 90},
+                                             {frame(101), 0xB0, 7, 40},  {frame(178), 0xB0, 7, 120},
+                                             {frame(328), 0xB0, 123, 0}, {frame(358), 0x90, 72, 80},
+                                             {frame(658), 0x80, 72, 0}};
     const StereoAudio direct = driveDirectly(QUENOR_PLUGIN_PATH, events, {1, -1, b512.frames()});
     ASSERT_GE(firstAudible(direct), 0);
     expectSameAudio(b512, direct, b512.frames());
@@ -421,8 +443,12 @@ TEST_F(RenderTool, ChannelTenIsLeftOutUnlessChosenAndTheListenerIsWarned) {
     TrackBytes piano;
     piano.event(0, {0xB0, 7, 100}).event(0, {0x90, 60, 90}).event(480, {0x80, 60, 0}).end(0);
     TrackBytes drums;
-    drums.event(0, {0xB9, 7, 90}).event(0, {0x99, 36, 100}).event(240, {0x89, 36, 0})
-        .event(0, {0x99, 38, 100}).event(240, {0x89, 38, 0}).end(0);
+    drums.event(0, {0xB9, 7, 90})
+        .event(0, {0x99, 36, 100})
+        .event(240, {0x89, 36, 0})
+        .event(0, {0x99, 38, 100})
+        .event(240, {0x89, 38, 0})
+        .end(0);
     TrackBytes low;
     low.event(0, {0x91, 12, 80}).event(480, {0x81, 12, 0}).end(0);
     const std::string midi = write("gm.mid", midiFile(1, 480, {conductor, piano, drums, low}));
@@ -454,15 +480,20 @@ TEST_F(RenderTool, ChannelTenIsLeftOutUnlessChosenAndTheListenerIsWarned) {
     EXPECT_EQ(track2.left, channel1.left);
     EXPECT_NE(everything.left, byDefault.left) << "--channels all does not play the drums";
 
-    const ToolResult noTrack = runRenderTool(
-        {"--plugin", QUENOR_PLUGIN_PATH, "--quiet", "--tracks", "5", "-o", path("none.wav"), midi});
+    const ToolResult noTrack =
+        runRenderTool({"--plugin", QUENOR_PLUGIN_PATH, "--quiet", "--tracks", "5", "-o", path("none.wav"), midi});
     EXPECT_EQ(noTrack.exitCode, 1);
-    EXPECT_NE(noTrack.errors.find("--tracks names track 5 but the file has 4"), std::string::npos) << noTrack.errors;
+    EXPECT_NE(noTrack.errors.find("--tracks names track 5 but the file has 4"), std::string::npos)
+        << noTrack.errors;
 }
 
 TEST_F(RenderTool, GainScalesEverySampleAndNormalizeReachesThePeak) {
     TrackBytes track;
-    track.event(0, {0x90, 50, 100}).event(0, {0x90, 62, 100}).event(480, {0x80, 50, 0}).event(0, {0x80, 62, 0}).end(0);
+    track.event(0, {0x90, 50, 100})
+        .event(0, {0x90, 62, 100})
+        .event(480, {0x80, 50, 0})
+        .event(0, {0x80, 62, 0})
+        .end(0);
     const std::string midi = write("dyad.mid", midiFile(0, 480, {track}));
     render({"--tail", "0.5", "-o", path("plain.wav"), midi});
     render({"--tail", "0.5", "--gain", "-6", "-o", path("soft.wav"), midi});
@@ -478,7 +509,8 @@ TEST_F(RenderTool, GainScalesEverySampleAndNormalizeReachesThePeak) {
         }
     const auto peak = [](const StereoAudio& audio) {
         float p = 0.0f;
-        for (std::int64_t i = 0; i < audio.frames(); ++i) p = std::max({p, std::fabs(audio.left[i]), std::fabs(audio.right[i])});
+        for (std::int64_t i = 0; i < audio.frames(); ++i)
+            p = std::max({p, std::fabs(audio.left[i]), std::fabs(audio.right[i])});
         return p;
     };
     EXPECT_NEAR(peak(readWav("normal.wav")), std::pow(10.0, -1.0 / 20.0), 1e-6);
@@ -497,7 +529,8 @@ TEST_F(RenderTool, RefusesToWriteOverTheMidiFileAndNamesTheProgramRange) {
     }
     EXPECT_EQ(read("song.mid"), score);
 
-    const ToolResult program = runRenderTool({"--plugin", QUENOR_PLUGIN_PATH, "--program", "4", "-o", path("a.wav")});
+    const ToolResult program =
+        runRenderTool({"--plugin", QUENOR_PLUGIN_PATH, "--program", "4", "-o", path("a.wav")});
     EXPECT_EQ(program.exitCode, 2);
     EXPECT_NE(program.errors.find("--program wants 0..3 or a program name (bright, plastic, metallic, expressive), "
                                   "not '4'"),

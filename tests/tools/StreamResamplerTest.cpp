@@ -34,8 +34,8 @@ TEST(StreamResampler, AnImpulseSoundsExactlyTheLatencyAfterItsServerFrame) {
                 if (std::fabs(stream[i]) > std::fabs(stream[peak])) peak = i;
             // An instrument frame lasts rate / 44100 server frames: the event
             // lands within one of them, the peak within half a frame.
-            EXPECT_NEAR(static_cast<double>(peak), static_cast<double>(impulseServerFrame + resampler.latencyFrames()),
-                        0.5 + rate / 44100.0)
+            EXPECT_NEAR(static_cast<double>(peak),
+                        static_cast<double>(impulseServerFrame + resampler.latencyFrames()), 0.5 + rate / 44100.0)
                 << rate << " Hz, " << period << "-frame periods, offset " << offset;
         }
     }
