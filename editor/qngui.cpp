@@ -42,6 +42,11 @@ qngui::qngui(AudioEffect* effect) : AEffGUIEditor(effect) {
     rect = {0, 0, kEditorHeight, kEditorWidth};
 }
 
+// A host may close the instance with the editor still open.
+qngui::~qngui() {
+    if (frame) close();
+}
+
 bool qngui::open(void* parentWindow) {
     // A host that opens again without closing gets one window, in the new parent.
     if (frame) close();
