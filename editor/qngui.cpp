@@ -41,6 +41,11 @@ CRect sliderRect(int index) {
 
 qngui::qngui(AudioEffect* effect) : AEffGUIEditor(effect) { rect = {0, 0, kEditorHeight, kEditorWidth}; }
 
+// A host may close the instance with the editor still open.
+qngui::~qngui() {
+    if (frame) close();
+}
+
 bool qngui::open(void* parentWindow) {
     // Without a window layer there is nothing to show: refuse before anything
     // is made, so the host keeps its own window empty.

@@ -16,7 +16,7 @@ class CHorizontalSlider;
 class qngui : public AEffGUIEditor, public VSTGUI::CControlListener {
 public:
     explicit qngui(AudioEffect* effect);
-    ~qngui() override = default;
+    ~qngui() override;
 
     bool open(void* parentWindow) override;
     void close() override;

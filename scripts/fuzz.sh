@@ -32,6 +32,6 @@ for target in dispatcher chunks events; do
     echo "fuzz_$target failed; the input is in $artifacts/"
     exit 1
   fi
-  grep -E '^#[0-9]+ +DONE' "$scratch/$target.log" || true
+  grep -E '^#[0-9]+[[:space:]]+DONE' "$scratch/$target.log" || true
   grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "$scratch/$target.log" || true
 done
