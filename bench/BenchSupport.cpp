@@ -3,13 +3,12 @@
 #include <vector>
 
 #include "engine/RenderVariants.h"
+#include "plugin/ProgramRecord.h"
 
 namespace {
 
-constexpr std::uint32_t kAllDirty = 0xFFFFFFFFu;
-constexpr float kMetalPlastic = 0.2f;
-constexpr float kSustain = 1.0f;
-constexpr float kDamper = 0.35f;
+// Held keys then lose the least, so all 88 go on sounding.
+constexpr float kLongestSustain = 1.0f;
 
 Reference measured;
 
@@ -38,10 +37,8 @@ double secondsPerFrame(RenderFunction render, int blocks) {
 
 std::unique_ptr<KeyModel> fullPolyphonyModel() {
     auto model = std::make_unique<KeyModel>();
-    model->tuneKeys();
-    model->pedalHeld = 0;
-    if (!model->buildStrikeTables()) return nullptr;
-    model->updateCoefficients(kAllDirty, kMetalPlastic, kSustain, kDamper);
+    const ProgramRecord& first = kFactoryPrograms[0];
+    if (!model->prepare(first.parameters[kMetalPlastic], kLongestSustain, first.parameters[kDamper])) return nullptr;
     for (int k = 0; k < kNumKeys; ++k) model->noteOn(k, 100);
     return model;
 }

@@ -32,7 +32,6 @@ public:
     }
 
     std::int64_t loopLength() const { return loopFrames; }
-    std::size_t messageCount() const { return messages.size(); }
 
 private:
     std::vector<PieceMessage> messages;  // sorted by frame, within one loop

@@ -1,18 +1,16 @@
 #include "bench/PieceBaseline.h"
 
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "bench/BenchSupport.h"
+#include "plugin/ProgramRecord.h"
 
 namespace {
 
-constexpr std::uint32_t kAllDirty = 0xFFFFFFFFu;
-// The first factory program.
-constexpr float kVolume = 0.5f;
-constexpr float kMetalPlastic = 0.2f;
-constexpr float kSustain = 0.7f;
-constexpr float kDamper = 0.35f;
+// The piece is played on the first factory program.
+const ProgramRecord& kProgram = kFactoryPrograms[0];
 
 void apply(KeyModel& keys, const PieceMessage& m) {
     const int status = m.status & 0xF0;
@@ -36,10 +34,10 @@ std::int64_t pieceFrames(const DensePiece& piece) { return piece.loopLength() / 
 
 PieceRun playPieceInProcess(const DensePiece& piece, RenderFunction render) {
     auto keys = std::make_unique<KeyModel>();
-    keys->tuneKeys();
-    keys->pedalHeld = 0;
-    keys->buildStrikeTables();
-    keys->updateCoefficients(kAllDirty, kMetalPlastic, kSustain, kDamper);
+    if (!keys->prepare(kProgram.parameters[kMetalPlastic], kProgram.parameters[kSustain],
+                       kProgram.parameters[kDamper]))
+        throw std::bad_alloc();
+    const float volume = kProgram.parameters[kVolume];
     std::vector<float> sumL(kPieceBlock);
     std::vector<float> sumR(kPieceBlock);
     std::vector<float> outL(kPieceBlock);
@@ -62,8 +60,8 @@ PieceRun playPieceInProcess(const DensePiece& piece, RenderFunction render) {
             RenderJob job{0, 1, keys.get(), sumL.data(), sumR.data(), n};
             render(&job);
             for (int i = 0; i < n; ++i) {
-                outL[done + i] = clip(kVolume * (0.0f + sumL[i]));
-                outR[done + i] = clip(kVolume * (0.0f + sumR[i]));
+                outL[done + i] = clip(volume * (0.0f + sumL[i]));
+                outR[done + i] = clip(volume * (0.0f + sumR[i]));
             }
             done += n;
         }

@@ -3,7 +3,9 @@
 # added to the host's list), the programs in P/bin, the player's menu entry
 # in P/share/applications.
 install(TARGETS quenor-m4 LIBRARY DESTINATION lib/vst)
-install(TARGETS quenor-render RUNTIME DESTINATION bin)
+if(TARGET quenor-render)
+  install(TARGETS quenor-render RUNTIME DESTINATION bin)
+endif()
 if(TARGET quenor-play)
   install(TARGETS quenor-play RUNTIME DESTINATION bin)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/quenor-play.desktop DESTINATION share/applications)

@@ -1,5 +1,6 @@
 #include "editor/qngui.h"
 
+#include "platform/NativeWindow.h"
 #include "vst/AudioEffect.h"
 #include "vst/EditorFactory.h"
 #include "vstgui/CBitmap.h"
@@ -43,6 +44,11 @@ qngui::qngui(AudioEffect* effect) : AEffGUIEditor(effect) {
 }
 
 bool qngui::open(void* parentWindow) {
+    // Without a window layer there is nothing to show: refuse before anything
+    // is made, so the host keeps its own window empty.
+    if (!platform::NativeWindow::canCreateWindows()) return false;
+    // A host that opens again without closing gets one window, in the new parent.
+    if (frame) close();
     AEffGUIEditor::open(parentWindow);
     // Values handed over before this point are read afresh below.
     pendingMask.exchange(0, std::memory_order_acq_rel);

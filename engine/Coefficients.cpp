@@ -5,9 +5,9 @@
 
 namespace {
 
-constexpr std::uint32_t kMetalPlasticDirty = 4;
-constexpr std::uint32_t kSustainDirty = 8;
-constexpr std::uint32_t kDamperDirty = 16;
+constexpr std::uint32_t kMetalPlasticDirty = dirtyBit(kMetalPlastic);
+constexpr std::uint32_t kSustainDirty = dirtyBit(kSustain);
+constexpr std::uint32_t kDamperDirty = dirtyBit(kDamper);
 
 const float kCurveExponent = std::bit_cast<float>(0x3fe66666u);  // 1.8
 const float kHighDampingScale = std::bit_cast<float>(0x38d1b717u);  // 1e-4

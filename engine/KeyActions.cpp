@@ -4,7 +4,6 @@
 
 namespace {
 
-const float kVelocityScale = std::bit_cast<float>(0x3c010204u);  // 1/127
 const float kRawThreshold = std::bit_cast<float>(0x3ecccccdu);   // 0.4
 const float kRawSlope = std::bit_cast<float>(0x4019999au);       // 2.4
 
@@ -15,7 +14,7 @@ const float kRawSlope = std::bit_cast<float>(0x4019999au);       // 2.4
 void KeyModel::noteOn(int key, int velocity) {
     active[key] = 1;
     strikeLeft[key] = strikeLength[key];
-    const float v = static_cast<float>(velocity) * kVelocityScale;
+    const float v = static_cast<float>(velocity) * kMidiValueScale;
     float g = v - kRawThreshold;
     if (g < 0.0f)
         g = 0.0f;

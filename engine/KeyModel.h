@@ -3,10 +3,20 @@
 // to damping, apply key events and render samples.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+
+#include "engine/Parameters.h"
 
 constexpr int kNumKeys = 88;
 constexpr int kMaxPoints = 100;
+
+// 1/127 as the nearest float: a 7-bit MIDI value (velocity, controller) to 0..1.
+inline constexpr float kMidiValueScale = std::bit_cast<float>(0x3c010204u);
+
+// 1e-5: a key falls silent once its largest velocity change drops below this
+// divided by its frequency.
+inline constexpr float kSilenceLevel = std::bit_cast<float>(0x3727c5acu);
 
 class KeyModel;
 
@@ -30,11 +40,12 @@ public:
     // String A's points then string B's for every key.
     float pos[kNumKeys][2][kMaxPoints];
     float vel[kNumKeys][2][kMaxPoints];
-    std::uint8_t active[kNumKeys];
+    // Flags and counters start cleared, so even a model never prepared renders nothing.
+    std::uint8_t active[kNumKeys]{};
     float* strikeRaw[kNumKeys]{};
     float* strikeSmooth[kNumKeys]{};
-    std::int16_t strikeLength[kNumKeys];
-    std::int16_t strikeLeft[kNumKeys];
+    std::int16_t strikeLength[kNumKeys]{};
+    std::int16_t strikeLeft[kNumKeys]{};
     float strikeGainRaw[kNumKeys];
     float strikeGainSmooth[kNumKeys];
     float frequency[kNumKeys];
@@ -48,8 +59,23 @@ public:
     std::int32_t strikeTap[kNumKeys];
     std::int32_t tapLeft[kNumKeys];
     std::int32_t tapRight[kNumKeys];
-    std::int32_t held[kNumKeys];
-    std::int32_t pedalHeld;
+    std::int32_t held[kNumKeys]{};
+    std::int32_t pedalHeld = 0;
+
+    // The model at rest as the instrument starts: keys tuned, pedal up, strike
+    // tables built, damping not yet set. False when a waveform could not be
+    // allocated.
+    bool prepare() {
+        tuneKeys();
+        pedalHeld = 0;
+        return buildStrikeTables();
+    }
+    // prepare(), then every coefficient from these values.
+    bool prepare(float metalPlastic, float sustain, float damper) {
+        if (!prepare()) return false;
+        updateCoefficients(kAllDirty, metalPlastic, sustain, damper);
+        return true;
+    }
 
     void tuneKeys();
     // False when a waveform could not be allocated; the tables built so far stay owned.

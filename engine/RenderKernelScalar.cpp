@@ -1,14 +1,12 @@
 // The plain sample-by-sample kernel: the measure every faster kernel is
 // compared with, for speed in the benchmarks and for exact results in the tests.
-#include <bit>
 #include <cmath>
 
 #include "engine/RenderVariants.h"
 
 namespace {
 
-const float kSilenceLevel = std::bit_cast<float>(0x3727c5acu);  // 1e-5, scaled by 1/frequency
-constexpr float kFixedEnd = 0.0f;                              // the string ends never move
+constexpr float kFixedEnd = 0.0f;  // the string ends never move
 
 // Force along the link between two neighbouring points: tension on the
 // displacement difference plus damping on the velocity difference.

@@ -26,14 +26,7 @@
 
 namespace {
 
-constexpr std::uint32_t kSilenceLevelBits = 0x3727c5acu;  // 1e-5, scaled by 1/frequency
 constexpr int kStretchFrames = 256;
-
-inline float floatFromBits(std::uint32_t bits) {
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
 
 // One string of one key, copied out of the model for a stretch. Points are in
 // chunks of W: chunk c holds points 1 + c·W .. (c + 1)·W at index W + c·W, so
@@ -131,7 +124,7 @@ public:
         tB = V::splat(m->tensionB[k]);
         d = V::splat(m->highDamping[k]);
         loss = V::splat(m->loss[k]);
-        threshold = V::splat(floatFromBits(kSilenceLevelBits) / m->frequency[k]);
+        threshold = V::splat(kSilenceLevel / m->frequency[k]);
         lastKeep = V::lanesUpTo((n - 1) - lastChunk * W);
         strikeLaneMask = V::andNot(V::lanesUpTo(strikeLane), V::lanesUpTo(strikeLane + 1));
         raw = m->strikeRaw[k];

@@ -41,6 +41,9 @@ class NativeWindow {
 public:
     virtual ~NativeWindow() = default;
 
+    // False in a build without a window layer: no window can ever be made.
+    static bool canCreateWindows();
+
     // A borderless child of parent at (0, 0), or null when parent is null or
     // is not a usable window.
     static std::unique_ptr<NativeWindow> createChild(GuiSession& session, void* parent, int width, int height,

@@ -2,6 +2,7 @@
 // order, scaled by Volume and clipped to [-1, 1].
 #pragma once
 
+#include <cmath>
 #include <memory>
 
 struct MixBuffer {
@@ -15,6 +16,11 @@ inline float clipSample(float x) {
     return x;  // NaN passes unclipped
 }
 
+// A stored Volume is unclamped; a NaN or infinite one would turn the mix into
+// NaN (infinity times a zero sum too) and poison the host's mix bus, so it
+// mixes as 0. Finite values, above 1 included, act as plain factors.
+inline float mixGain(float volume) { return std::isfinite(volume) ? volume : 0.0f; }
+
 // volume() is asked once per frame: another thread may change it meanwhile.
 template <class VolumeSource>
 void mixWorkers(const MixBuffer* buffers, int workers, VolumeSource volume, float* left, float* right, int frames) {
@@ -26,7 +32,7 @@ void mixWorkers(const MixBuffer* buffers, int workers, VolumeSource volume, floa
             sumL = sumL + buffers[w].left[i];
             sumR = sumR + buffers[w].right[i];
         }
-        const float v = volume();
+        const float v = mixGain(volume());
         left[i] = clipSample(v * sumL);
         right[i] = clipSample(v * sumR);
     }

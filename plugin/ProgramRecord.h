@@ -4,11 +4,10 @@
 
 #include <cstddef>
 
-constexpr int kNumPrograms = 4;
-constexpr int kNumParameters = 4;
-constexpr int kProgramNameSize = 24;
+#include "engine/Parameters.h"
 
-enum ParameterIndex { kVolume = 0, kMetalPlastic = 1, kSustain = 2, kDamper = 3 };
+constexpr int kNumPrograms = 4;
+constexpr int kProgramNameSize = 24;
 
 struct ProgramRecord {
     float parameters[kNumParameters];

@@ -1,7 +1,6 @@
 #include "plugin/quenor.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <new>
 
@@ -16,9 +15,6 @@ constexpr VstInt32 kVendorVersion = 100;
 
 bool isValidProgram(VstInt32 program) { return static_cast<std::uint32_t>(program) < kNumPrograms; }
 bool isValidParameter(VstInt32 index) { return static_cast<std::uint32_t>(index) < kNumParameters; }
-
-// 1/127 as the nearest float: MIDI velocity and controller values to 0..1.
-const float kMidiScale = std::bit_cast<float>(0x3C010204u);
 
 void runRenderJob(void* job) { renderKeys(static_cast<RenderJob*>(job)); }
 
@@ -44,9 +40,8 @@ quenor::quenor(audioMasterCallback audioMaster, int workers) : AudioEffectX(audi
     programsAreChunks(true);
 
     pool = workers > 0 ? std::make_unique<WorkerPool>(workers) : std::make_unique<WorkerPool>();
-    keys.tuneKeys();
-    keys.pedalHeld = 0;
-    if (!keys.buildStrikeTables()) throw std::bad_alloc();
+    if (!keys.prepare()) throw std::bad_alloc();
+    // The coefficients follow once the programs are in place.
 
     std::memcpy(programs, kFactoryPrograms, sizeof programs);
     if (blockSize != 0 && !allocateMixBuffers(blockSize)) throw std::bad_alloc();
@@ -74,8 +69,9 @@ bool quenor::allocateMixBuffers(int frames) {
 
 void quenor::setBlockSize(VstInt32 size) {
     // Without room for the new size the old buffers stay, and blocks are
-    // rendered in pieces that fit them.
-    if (size > 0) allocateMixBuffers(size);
+    // rendered in pieces that fit them. Past kMaxMixFrames pieces cost
+    // nothing audible, while a host announcing INT32_MAX would cost gigabytes.
+    if (size > 0) allocateMixBuffers(std::min(size, kMaxMixFrames));
     blockSize = size;
 }
 
@@ -89,8 +85,10 @@ void quenor::updateCoefficients() {
 
 VstInt32 quenor::processEvents(VstEvents* list) {
     if (!list) return 1;
+    // The list declares two entries and holds numEvents: index a plain pointer.
+    VstEvent* const* entries = list->events;
     for (VstInt32 i = 0; i < list->numEvents; ++i) {
-        const VstEvent* event = list->events[i];
+        const VstEvent* event = entries[i];
         if (!event || event->type != kVstMidiType) continue;
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
         const int status = static_cast<unsigned char>(midi->midiData[0]) & 0xF0;
@@ -112,7 +110,7 @@ VstInt32 quenor::processEvents(VstEvents* list) {
                     node->on = d2 != 0;
                 }
             } else if (d1 == 7) {
-                const float volume = static_cast<float>(d2) * kMidiScale;
+                const float volume = static_cast<float>(d2) * kMidiValueScale;
                 storeParameter(currentProgram(), kVolume, volume);
                 showInEditor(kVolume, volume);
             } else if (d1 == 123) {
@@ -201,7 +199,7 @@ void quenor::resume() {
 void quenor::setParameter(VstInt32 index, float value) {
     if (!isValidParameter(index)) return;
     storeParameter(currentProgram(), index, value);
-    paramDirty.fetch_or(2u << index, std::memory_order_release);
+    paramDirty.fetch_or(dirtyBit(index), std::memory_order_release);
 }
 
 float quenor::getParameter(VstInt32 index) {

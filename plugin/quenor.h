@@ -16,38 +16,64 @@
 
 class quenor : public AudioEffectX {
 public:
+    // The host thread that loads the instance, before any other call.
     explicit quenor(audioMasterCallback audioMaster);
-    // Tests pick the number of render workers; the host's instance uses one per processor.
+    // As above; tests pick the number of render workers, the host's instance has one per processor.
     quenor(audioMasterCallback audioMaster, int workers);
+    // The host thread that closes the instance, after every other call has returned.
     ~quenor() override;
 
+    // Any thread: a single atomic flag.
     void suspend() override;
+    // Any thread: a single atomic flag, then the host is asked for MIDI.
     void resume() override;
+    // A host control thread, never while a block renders: it replaces the mix buffers.
     void setBlockSize(VstInt32 size) override;
+    // Audio thread, never during processReplacing.
     VstInt32 processEvents(VstEvents* events) override;
+    // Audio thread, never during processEvents.
     void processReplacing(float** inputs, float** outputs, VstInt32 frames) override;
 
+    // Any thread, the editor's window thread included: one store and an atomic dirty bit.
     void setParameter(VstInt32 index, float value) override;
+    // Any thread.
     float getParameter(VstInt32 index) override;
+    // Any thread: the audio thread picks the new values up at its next block.
     void setProgram(VstInt32 program) override;
+    // Any host thread; a rename is not guarded against a concurrent name request.
     void setProgramName(char* name) override;
+    // Any host thread.
     void getProgramName(char* name) override;
+    // Any host thread; the data stays live and may change while the host copies it.
     VstInt32 getChunk(void** data, bool isPreset) override;
+    // Any host thread: a block rendered meanwhile may mix old and new values.
     VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset) override;
+    // Any host thread.
     bool getProgramNameIndexed(VstInt32 category, VstInt32 index, char* text) override;
 
+    // Any thread: a fixed answer.
     bool getEffectName(char* name) override;
+    // Any thread: a fixed answer.
     bool getVendorString(char* text) override;
+    // Any thread: a fixed answer.
     bool getProductString(char* text) override;
+    // Any thread: a fixed answer.
     VstInt32 getVendorVersion() override;
+    // Any thread: a fixed answer.
     VstInt32 canDo(char* text) override;
+    // Any thread: a fixed answer.
     VstInt32 getPlugCategory() override;
 
-    // Bit i + 1 per changed parameter; all ones asks for a full recomputation.
-    static constexpr std::uint32_t kAllDirty = 0xFFFFFFFFu;
+    // The most frames a mix buffer holds, whatever block size is announced.
+    static constexpr VstInt32 kMaxMixFrames = 1 << 16;
+
+    // Any thread.
     std::uint32_t pendingDirtyBits() const { return paramDirty.load(std::memory_order_relaxed); }
+    // Any thread.
     bool isSuspended() const { return suspended.load(std::memory_order_relaxed); }
+    // Audio thread, or any thread while no block renders: the workers write the key state.
     const KeyModel& keyModel() const { return keys; }
+    // Any thread: fixed at construction.
     int workerCount() const { return pool->workerCount(); }
 
 private:

@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those missing.
+# The Windows builds need the MinGW-w64 cross compilers (the -posix variants,
+# for std::thread and friends) and Wine to run their tests; 32-bit Wine comes
+# from the i386 architecture.
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  libgtest-dev libbenchmark-dev
+  libgtest-dev googletest libbenchmark-dev
   libx11-dev libcairo2-dev libxtst-dev xvfb
   libsndfile1-dev libsoxr-dev
   libjack-jackd2-dev jackd2 libasound2-dev
   dpkg-dev file
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  wine wine64 wine32:i386
 )
 
 missing=()
@@ -21,5 +26,11 @@ echo "installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
+for package in "${missing[@]}"; do
+  if [[ "$package" == *:i386 ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+    break
+  fi
+done
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -35,12 +35,14 @@ bool AEffGUIEditor::getRect(ERect** out) {
 }
 
 void AEffGUIEditor::idle() {
-    if (!inIdle && frame) frame->idle();
+    if (!inIdle && frame) openFrame()->idle();
 }
 
-bool AEffGUIEditor::onKeyDown(VstKeyCode& key) { return frame && frame->onKeyDown(key) > 0; }
+bool AEffGUIEditor::onKeyDown(VstKeyCode& key) { return frame && openFrame()->onKeyDown(key) > 0; }
 
-bool AEffGUIEditor::onKeyUp(VstKeyCode& key) { return frame && frame->onKeyUp(key) > 0; }
+bool AEffGUIEditor::onKeyUp(VstKeyCode& key) { return frame && openFrame()->onKeyUp(key) > 0; }
+
+EditorFrame* AEffGUIEditor::openFrame() const { return frame; }
 
 bool AEffGUIEditor::setKnobMode(VstInt32 mode) {
     knobMode.store(mode, std::memory_order_relaxed);

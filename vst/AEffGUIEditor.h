@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "vst/AEffEditor.h"
+#include "vst/EditorFrame.h"
 #include "vst/VSTGUIEditorInterface.h"
 
 class AEffGUIEditor : public AEffEditor, public VSTGUIEditorInterface {
@@ -34,4 +35,7 @@ protected:
     ERect rect{};
     std::uint32_t nextIdleTicks;
     bool inIdle = false;
+
+private:
+    EditorFrame* openFrame() const;
 };

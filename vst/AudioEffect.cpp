@@ -9,8 +9,8 @@ namespace {
 
 AudioEffect* objectOf(AEffect* e) { return static_cast<AudioEffect*>(e->object); }
 
-extern "C" VstIntPtr dispatchEffect(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                    void* ptr, float opt) {
+extern "C" VstIntPtr VSTCALLBACK dispatchEffect(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                                void* ptr, float opt) {
     AudioEffect* effect = objectOf(e);
     if (opcode == effClose) {
         effect->dispatcher(opcode, index, value, ptr, opt);
@@ -20,24 +20,24 @@ extern "C" VstIntPtr dispatchEffect(AEffect* e, VstInt32 opcode, VstInt32 index,
     return effect->dispatcher(opcode, index, value, ptr, opt);
 }
 
-extern "C" void processEffect(AEffect* e, float** inputs, float** outputs, VstInt32 frames) {
+extern "C" void VSTCALLBACK processEffect(AEffect* e, float** inputs, float** outputs, VstInt32 frames) {
     objectOf(e)->process(inputs, outputs, frames);
 }
 
-extern "C" void setParameterEffect(AEffect* e, VstInt32 index, float value) {
+extern "C" void VSTCALLBACK setParameterEffect(AEffect* e, VstInt32 index, float value) {
     objectOf(e)->setParameter(index, value);
 }
 
-extern "C" float getParameterEffect(AEffect* e, VstInt32 index) {
+extern "C" float VSTCALLBACK getParameterEffect(AEffect* e, VstInt32 index) {
     return objectOf(e)->getParameter(index);
 }
 
-extern "C" void processReplacingEffect(AEffect* e, float** inputs, float** outputs, VstInt32 frames) {
+extern "C" void VSTCALLBACK processReplacingEffect(AEffect* e, float** inputs, float** outputs, VstInt32 frames) {
     objectOf(e)->processReplacing(inputs, outputs, frames);
 }
 
-extern "C" void processDoubleReplacingEffect(AEffect* e, double** inputs, double** outputs,
-                                             VstInt32 frames) {
+extern "C" void VSTCALLBACK processDoubleReplacingEffect(AEffect* e, double** inputs, double** outputs,
+                                                         VstInt32 frames) {
     objectOf(e)->processDoubleReplacing(inputs, outputs, frames);
 }
 

@@ -6,6 +6,13 @@ namespace {
 
 bool isTrue(VstIntPtr answer) { return answer != 0; }
 
+// opt truncated to a signed 32-bit integer, low 8 bits. A NaN or a value
+// beyond 32 bits has no such integer (converting it is undefined): none set.
+unsigned char modifierBits(float opt) {
+    if (!(opt > -2147483648.0f && opt < 2147483648.0f)) return 0;
+    return static_cast<unsigned char>(static_cast<VstInt32>(opt) & 0xFF);
+}
+
 }  // namespace
 
 bool AudioEffectX::needsPointerX(VstInt32 opcode) {
@@ -75,8 +82,7 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     case effEditKeyDown:
     case effEditKeyUp: {
         if (!editor) return 0;
-        VstKeyCode key{index, static_cast<unsigned char>(value & 0xFF),
-                       static_cast<unsigned char>(static_cast<VstInt32>(opt) & 0xFF)};
+        VstKeyCode key{index, static_cast<unsigned char>(value & 0xFF), modifierBits(opt)};
         return opcode == effEditKeyDown ? editor->onKeyDown(key) : editor->onKeyUp(key);
     }
     case effSetEditKnobMode:

@@ -4,7 +4,16 @@
 // sized fields follow the native word so the same header serves 32 and 64 bits.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+// Every call across the interface uses the C calling convention; 32-bit
+// Windows compilers must be told, elsewhere it is the only one.
+#if defined(_WIN32)
+#define VSTCALLBACK __cdecl
+#else
+#define VSTCALLBACK
+#endif
 
 using VstInt16 = std::int16_t;
 using VstInt32 = std::int32_t;
@@ -13,16 +22,16 @@ using VstIntPtr = std::intptr_t;
 struct AEffect;
 
 extern "C" {
-using audioMasterCallback = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                          VstIntPtr value, void* ptr, float opt);
-using AEffectDispatcherProc = VstIntPtr (*)(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                            VstIntPtr value, void* ptr, float opt);
-using AEffectProcessProc = void (*)(AEffect* effect, float** inputs, float** outputs,
-                                    VstInt32 sampleFrames);
-using AEffectProcessDoubleProc = void (*)(AEffect* effect, double** inputs, double** outputs,
-                                          VstInt32 sampleFrames);
-using AEffectSetParameterProc = void (*)(AEffect* effect, VstInt32 index, float parameter);
-using AEffectGetParameterProc = float (*)(AEffect* effect, VstInt32 index);
+using audioMasterCallback = VstIntPtr(VSTCALLBACK*)(AEffect* effect, VstInt32 opcode, VstInt32 index,
+                                                    VstIntPtr value, void* ptr, float opt);
+using AEffectDispatcherProc = VstIntPtr(VSTCALLBACK*)(AEffect* effect, VstInt32 opcode, VstInt32 index,
+                                                      VstIntPtr value, void* ptr, float opt);
+using AEffectProcessProc = void(VSTCALLBACK*)(AEffect* effect, float** inputs, float** outputs,
+                                              VstInt32 sampleFrames);
+using AEffectProcessDoubleProc = void(VSTCALLBACK*)(AEffect* effect, double** inputs, double** outputs,
+                                                    VstInt32 sampleFrames);
+using AEffectSetParameterProc = void(VSTCALLBACK*)(AEffect* effect, VstInt32 index, float parameter);
+using AEffectGetParameterProc = float(VSTCALLBACK*)(AEffect* effect, VstInt32 index);
 }
 
 constexpr VstInt32 fourCharCode(char a, char b, char c, char d) {
@@ -60,6 +69,37 @@ struct AEffect {
     AEffectProcessDoubleProc processDoubleReplacing;
     char future[56];
 };
+
+// The host reads the record by byte offset: the published layout for 32- and
+// for 64-bit pointers.
+namespace vst_layout {
+constexpr bool k64 = sizeof(void*) == 8;
+static_assert(sizeof(void*) == 4 || k64);
+static_assert(offsetof(AEffect, magic) == 0);
+static_assert(offsetof(AEffect, dispatcher) == (k64 ? 8 : 4));
+static_assert(offsetof(AEffect, process) == (k64 ? 16 : 8));
+static_assert(offsetof(AEffect, setParameter) == (k64 ? 24 : 12));
+static_assert(offsetof(AEffect, getParameter) == (k64 ? 32 : 16));
+static_assert(offsetof(AEffect, numPrograms) == (k64 ? 40 : 20));
+static_assert(offsetof(AEffect, numParams) == (k64 ? 44 : 24));
+static_assert(offsetof(AEffect, numInputs) == (k64 ? 48 : 28));
+static_assert(offsetof(AEffect, numOutputs) == (k64 ? 52 : 32));
+static_assert(offsetof(AEffect, flags) == (k64 ? 56 : 36));
+static_assert(offsetof(AEffect, resvd1) == (k64 ? 64 : 40));
+static_assert(offsetof(AEffect, resvd2) == (k64 ? 72 : 44));
+static_assert(offsetof(AEffect, initialDelay) == (k64 ? 80 : 48));
+static_assert(offsetof(AEffect, realQualities) == (k64 ? 84 : 52));
+static_assert(offsetof(AEffect, offQualities) == (k64 ? 88 : 56));
+static_assert(offsetof(AEffect, ioRatio) == (k64 ? 92 : 60));
+static_assert(offsetof(AEffect, object) == (k64 ? 96 : 64));
+static_assert(offsetof(AEffect, user) == (k64 ? 104 : 68));
+static_assert(offsetof(AEffect, uniqueID) == (k64 ? 112 : 72));
+static_assert(offsetof(AEffect, version) == (k64 ? 116 : 76));
+static_assert(offsetof(AEffect, processReplacing) == (k64 ? 120 : 80));
+static_assert(offsetof(AEffect, processDoubleReplacing) == (k64 ? 128 : 84));
+static_assert(offsetof(AEffect, future) == (k64 ? 136 : 88));
+static_assert(sizeof(AEffect) == (k64 ? 192 : 144));
+}  // namespace vst_layout
 
 enum VstAEffectFlags : VstInt32 {
     effFlagsHasEditor = 1 << 0,
@@ -255,6 +295,20 @@ struct VstKeyCode {
     VstInt32 character;
     unsigned char virt;
     unsigned char modifier;
+};
+
+// The virtual keys of VstKeyCode::virt that the views react to.
+enum VstVirtualKey : unsigned char {
+    VKEY_TAB = 2,
+    VKEY_LEFT = 11,
+    VKEY_UP = 12,
+    VKEY_RIGHT = 13,
+    VKEY_DOWN = 14,
+};
+
+// Bits of VstKeyCode::modifier.
+enum VstModifierKey : unsigned char {
+    MODIFIER_SHIFT = 1 << 0,
 };
 
 // Opaque to this plug-in: only passed between host and the base classes.

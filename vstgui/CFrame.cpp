@@ -12,8 +12,6 @@ namespace VSTGUI {
 namespace {
 
 constexpr char kWindowTitle[] = "Window";
-constexpr unsigned char kVirtualKeyTab = 2;
-constexpr unsigned char kKeyModifierShift = 1;
 
 // The thread is prepared for the window layer before the toolkit's globals
 // are taken, as the member order requires.
@@ -112,8 +110,8 @@ void CFrame::advanceFocus(bool backwards) {
 
 VstInt32 CFrame::onKeyDown(VstKeyCode& key) {
     if (focusView && focusView->keyDown(key) != -1) return 1;
-    if (key.virt == kVirtualKeyTab) {
-        advanceFocus((key.modifier & kKeyModifierShift) != 0);
+    if (key.virt == VKEY_TAB) {
+        advanceFocus((key.modifier & MODIFIER_SHIFT) != 0);
         return 1;
     }
     return -1;

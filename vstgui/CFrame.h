@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/NativeWindow.h"
+#include "vst/EditorFrame.h"
 #include "vstgui/CViewContainer.h"
 
 class VSTGUIEditorInterface;
@@ -15,15 +16,14 @@ namespace VSTGUI {
 class COffscreenContext;
 class ToolkitGlobals;
 
-class CFrame : public CViewContainer, private platform::WindowEventHandler {
+class CFrame : public CViewContainer, public EditorFrame, private platform::WindowEventHandler {
 public:
     // Creates the window inside parentWindow unless that is null (or not a
     // usable window): then the frame exists but shows and receives nothing.
     CFrame(const CRect& size, void* parentWindow, VSTGUIEditorInterface* editor);
     ~CFrame() override;
 
-    // Virtual so that the editor base reaches the frame without linking the toolkit.
-    virtual void idle();
+    void idle() override;
     void redrawDirtyViews();
     void invalidateArea(const CRect& rect);
     void paintArea(CDrawContext* context, const CRect& rect);
@@ -33,9 +33,8 @@ public:
 
     void setFocusView(CView* view);
     CView* getFocusView() const { return focusView; }
-    // Keys from the host: 1 when handled, -1 when not.
-    virtual VstInt32 onKeyDown(VstKeyCode& key);
-    virtual VstInt32 onKeyUp(VstKeyCode& key);
+    VstInt32 onKeyDown(VstKeyCode& key) override;
+    VstInt32 onKeyUp(VstKeyCode& key) override;
 
     VSTGUIEditorInterface* getEditor() const { return editor; }
     bool isOpen() const { return open; }

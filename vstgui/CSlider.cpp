@@ -10,11 +10,6 @@ namespace VSTGUI {
 
 namespace {
 
-constexpr unsigned char kVirtualKeyLeft = 11;
-constexpr unsigned char kVirtualKeyUp = 12;
-constexpr unsigned char kVirtualKeyRight = 13;
-constexpr unsigned char kVirtualKeyDown = 14;
-constexpr unsigned char kKeyModifierShift = 1;
 constexpr float kFineStep = 0.1f;
 
 // Pixel position of range x fraction, truncated toward zero. Stored values
@@ -158,19 +153,19 @@ bool CSlider::wheel(const CPoint&, float distance, int buttons) {
 int CSlider::keyDown(VstKeyCode& key) {
     float direction = 0.0f;
     switch (key.virt) {
-    case kVirtualKeyLeft:
-    case kVirtualKeyDown:
+    case VKEY_LEFT:
+    case VKEY_DOWN:
         direction = -1.0f;
         break;
-    case kVirtualKeyUp:
-    case kVirtualKeyRight:
+    case VKEY_UP:
+    case VKEY_RIGHT:
         direction = 1.0f;
         break;
     default:
         return -1;
     }
     float step = wheelStep * direction;
-    if (key.modifier & kKeyModifierShift) step *= kFineStep;
+    if (key.modifier & MODIFIER_SHIFT) step *= kFineStep;
     stepValue(step);
     return 1;
 }

@@ -5,7 +5,10 @@ set(QUENOR_GUI_BACKEND x11 CACHE STRING "Backend of the windows and drawing: a f
 
 # One definition of each inline function and template across the host's
 # process, not a process-wide unique symbol that pins the module in memory.
-add_compile_options(-fno-gnu-unique)
+# (Clang never makes such symbols and has no switch for it.)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  add_compile_options(-fno-gnu-unique)
+endif()
 
 # quenor_add_plugin_module(name libraries...): the loadable module. Only the
 # two entry points are exported, the C++ runtime is linked in so it never

@@ -234,6 +234,8 @@ bool toWindowId(void* parent, xcb_window_t& id) {
 
 }  // namespace
 
+bool NativeWindow::canCreateWindows() { return true; }
+
 std::unique_ptr<NativeWindow> NativeWindow::createChild(GuiSession& guiSession, void* parent, int width,
                                                         int height, const char* title,
                                                         WindowEventHandler& handler) {

@@ -8,13 +8,9 @@
 
 namespace {
 
-constexpr std::uint32_t kVolumeDirty = 2;
-constexpr std::uint32_t kDamperDirty = 16;
-
 std::unique_ptr<KeyModel> makeTunedModel() {
     auto model = std::make_unique<KeyModel>();
     model->tuneKeys();
-    model->pedalHeld = 0;
     return model;
 }
 
@@ -25,7 +21,7 @@ std::vector<unsigned char> snapshot(const KeyModel& model) {
 
 TEST(Coefficients, Program0Values) {
     auto model = makeTunedModel();
-    model->updateCoefficients(kAllDirty, kProgram0MetalPlastic, kProgram0Sustain, kProgram0Damper);
+    model->updateCoefficients(kAllDirty, program0(kMetalPlastic), program0(kSustain), program0(kDamper));
     for (int k = 0; k < kNumKeys; ++k) {
         SCOPED_TRACE(k);
         EXPECT_NEAR(model->heldLoss[k], 2.1450e-5f, 5e-10f);
@@ -35,7 +31,7 @@ TEST(Coefficients, Program0Values) {
     EXPECT_NEAR(model->highDamping[0], 5.6189e-6f, 5e-11f);
     EXPECT_NEAR(model->highDamping[48], 3.3142e-4f, 5e-9f);
 
-    model->updateCoefficients(kAllDirty, 1.0f, kProgram0Sustain, kProgram0Damper);
+    model->updateCoefficients(kAllDirty, 1.0f, program0(kSustain), program0(kDamper));
     EXPECT_NEAR(model->highDamping[48], 5.9041e-3f, 5e-8f);
     EXPECT_NEAR(model->highDamping[0], 1.001e-4f, 1e-10f);
 }
@@ -80,18 +76,18 @@ TEST(Coefficients, OutOfRangeValuesAreClamped) {
 
 TEST(Coefficients, OnlyTheDirtyFieldsAreWritten) {
     auto model = makeTunedModel();
-    model->updateCoefficients(kAllDirty, kProgram0MetalPlastic, kProgram0Sustain, kProgram0Damper);
+    model->updateCoefficients(kAllDirty, program0(kMetalPlastic), program0(kSustain), program0(kDamper));
     model->noteOn(10, 90);  // loss = heldLoss
     const auto before = snapshot(*model);
 
     model->updateCoefficients(0, 1.0f, 0.0f, 1.0f);
     EXPECT_EQ(snapshot(*model), before);
-    model->updateCoefficients(kVolumeDirty, 1.0f, 0.0f, 1.0f);
+    model->updateCoefficients(dirtyBit(kVolume), 1.0f, 0.0f, 1.0f);
     EXPECT_EQ(snapshot(*model), before);
 
     const float heldBefore = model->heldLoss[10];
     const float highBefore = model->highDamping[10];
-    model->updateCoefficients(kDamperDirty, 1.0f, 0.0f, 1.0f);
+    model->updateCoefficients(dirtyBit(kDamper), 1.0f, 0.0f, 1.0f);
     for (int k = 0; k < kNumKeys; ++k) {
         SCOPED_TRACE(k);
         EXPECT_EQ(model->heldLoss[k], heldBefore);  // Sustain was not dirty
@@ -103,9 +99,9 @@ TEST(Coefficients, OnlyTheDirtyFieldsAreWritten) {
 
 TEST(Coefficients, SustainChangeRecomputesReleaseFromNewHeldLoss) {
     auto model = makeTunedModel();
-    model->updateCoefficients(kAllDirty, kProgram0MetalPlastic, kProgram0Sustain, kProgram0Damper);
+    model->updateCoefficients(kAllDirty, program0(kMetalPlastic), program0(kSustain), program0(kDamper));
     const float highBefore = model->highDamping[48];
-    model->updateCoefficients(8, 1.0f, 1.0f, 0.0f);
+    model->updateCoefficients(dirtyBit(kSustain), 1.0f, 1.0f, 0.0f);
     EXPECT_EQ(model->heldLoss[48], std::bit_cast<float>(0x3727c5acu));
     EXPECT_EQ(model->releaseLoss[48], model->heldLoss[48]);
     EXPECT_EQ(model->highDamping[48], highBefore);

@@ -1,25 +1,18 @@
 // A key model as the plug-in builds it, on the heap (it is large).
 #pragma once
 
-#include <bit>
 #include <cstring>
 #include <memory>
 
 #include "engine/KeyModel.h"
+#include "plugin/ProgramRecord.h"
 
-constexpr std::uint32_t kAllDirty = 0xFFFFFFFFu;
-
-// The factory values of program 0.
-constexpr float kProgram0MetalPlastic = 0.2f;
-constexpr float kProgram0Sustain = 0.7f;
-constexpr float kProgram0Damper = 0.35f;
+// A value of the first factory program, the one the plug-in starts with.
+inline float program0(ParameterIndex index) { return kFactoryPrograms[0].parameters[index]; }
 
 inline std::unique_ptr<KeyModel> makeBuiltModel() {
     auto model = std::make_unique<KeyModel>();
-    model->tuneKeys();
-    model->pedalHeld = 0;
-    if (!model->buildStrikeTables()) return nullptr;
-    model->updateCoefficients(kAllDirty, kProgram0MetalPlastic, kProgram0Sustain, kProgram0Damper);
+    if (!model->prepare(program0(kMetalPlastic), program0(kSustain), program0(kDamper))) return nullptr;
     return model;
 }
 

@@ -199,7 +199,7 @@ TEST_F(KernelVariants, PeakEqualToTheThresholdKeepsTheKeyOn) {
         m.tensionB[key] = 0.0f;
         m.highDamping[key] = 0.0f;
         m.loss[key] = 1.0f;
-        m.vel[key][0][4] = std::bit_cast<float>(0x3727c5acu) / m.frequency[key];
+        m.vel[key][0][4] = kSilenceLevel / m.frequency[key];
     });
     render(1, kLayouts[0]);
     EXPECT_EQ(reference().active[key], 1);

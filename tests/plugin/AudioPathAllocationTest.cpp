@@ -1,38 +1,11 @@
 // Once the event free list has grown to the largest burst, a block allocates nothing.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
+#include <vector>
 
 #include "plugin/quenor.h"
+#include "tests/plugin/CountingAllocator.h"
 #include "tests/support/MidiDriver.h"
-
-namespace {
-std::atomic<bool> counting{false};
-std::atomic<long> allocations{0};
-
-void* countedAllocation(std::size_t size) {
-    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-}  // namespace
-
-void* operator new(std::size_t size) { return countedAllocation(size); }
-void* operator new[](std::size_t size) { return countedAllocation(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return countedAllocation(size);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 using namespace testhost;
 
@@ -55,13 +28,13 @@ TEST(AudioPath, AllocatesNothingOnceWarm) {
         again.push_back(controller(0, 7, 100));
         EventList list(again);
 
-        allocations = 0;
-        counting = true;
+        testalloc::allocations = 0;
+        testalloc::counting = true;
         for (int block = 0; block < 20; ++block) {
             if (block == 3) effect->dispatcher(effect, effProcessEvents, 0, 0, list.get(), 0);
             effect->processReplacing(effect, nullptr, outputs, 512);
         }
-        counting = false;
-        EXPECT_EQ(allocations.load(), 0);
+        testalloc::counting = false;
+        EXPECT_EQ(testalloc::allocations.load(), 0);
     }
 }

@@ -54,7 +54,7 @@ TEST(Instance, ParameterChangesOnlyMarkTheirBit) {
     EXPECT_NE(plugin->keyModel().heldLoss[0], heldBefore);
 
     plugin->setProgram(3);
-    EXPECT_EQ(plugin->pendingDirtyBits(), 0xFFFFFFFFu);
+    EXPECT_EQ(plugin->pendingDirtyBits(), kAllDirty);
     plugin->setProgram(4);
     plugin->setProgram(-1);
     EXPECT_EQ(plugin->getProgram(), 3);

@@ -58,3 +58,28 @@ TEST(OutputMix, ScalesByVolumeReadEveryFrameAndClips) {
     mixWorkers(b.buffers.data(), 2, [] { return 0.0f; }, left, right, 3);
     for (int i = 0; i < 3; ++i) EXPECT_EQ(left[i], 0.0f);
 }
+
+TEST(OutputMix, NonFiniteVolumeMixesAsSilence) {
+    Buffers b(1, 3);
+    b.buffers[0].left[0] = 0.25f;  // frame 1 sums to 0: infinity times 0 would be NaN
+    b.buffers[0].left[2] = -0.5f;
+    b.buffers[0].right[2] = 0.5f;
+    const float inf = std::numeric_limits<float>::infinity();
+    for (float volume : {std::numeric_limits<float>::quiet_NaN(), inf, -inf}) {
+        float left[3] = {9, 9, 9}, right[3] = {9, 9, 9};
+        mixWorkers(b.buffers.data(), 1, [=] { return volume; }, left, right, 3);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(left[i], 0.0f) << volume;
+            EXPECT_EQ(right[i], 0.0f) << volume;
+        }
+    }
+    // Finite values keep acting as factors, huge and negative ones included.
+    float left[3], right[3];
+    mixWorkers(b.buffers.data(), 1, [] { return 1e30f; }, left, right, 3);
+    EXPECT_EQ(left[0], 1.0f);
+    EXPECT_EQ(left[1], 0.0f);
+    EXPECT_EQ(left[2], -1.0f);
+    mixWorkers(b.buffers.data(), 1, [] { return -2.0f; }, left, right, 3);
+    EXPECT_EQ(left[0], -0.5f);
+    EXPECT_EQ(right[2], -1.0f);
+}

@@ -1,6 +1,10 @@
 #include "tests/support/HostHarness.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -46,6 +50,21 @@ void RecordingHost::clear() {
     recorded.clear();
 }
 
+// The system's own loader, as a host uses it.
+#if defined(_WIN32)
+PluginLibrary::PluginLibrary(const char* path) : handle(LoadLibraryA(path)) {
+    if (!handle)
+        throw std::runtime_error(std::string("cannot load plug-in ") + path + ": error " +
+                                 std::to_string(GetLastError()));
+}
+
+PluginLibrary::~PluginLibrary() { FreeLibrary(static_cast<HMODULE>(handle)); }
+
+PluginLibrary::EntryPoint PluginLibrary::entry(const char* name) const {
+    return reinterpret_cast<EntryPoint>(
+        reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name)));
+}
+#else
 PluginLibrary::PluginLibrary(const char* path) : handle(dlopen(path, RTLD_NOW | RTLD_LOCAL)) {
     if (!handle) throw std::runtime_error(std::string("cannot load plug-in: ") + dlerror());
 }
@@ -55,6 +74,7 @@ PluginLibrary::~PluginLibrary() { dlclose(handle); }
 PluginLibrary::EntryPoint PluginLibrary::entry(const char* name) const {
     return reinterpret_cast<EntryPoint>(dlsym(handle, name));
 }
+#endif
 
 PluginInstance::PluginInstance(const PluginLibrary& library, audioMasterCallback callback)
     : record(library.entry()(callback)) {

@@ -26,7 +26,7 @@ public:
     RecordingHost();
     ~RecordingHost();
 
-    static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+    static VstIntPtr VSTCALLBACK callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                               float opt);
 
     std::vector<HostCall> calls() const;
@@ -47,7 +47,7 @@ public:
     PluginLibrary(const PluginLibrary&) = delete;
     PluginLibrary& operator=(const PluginLibrary&) = delete;
 
-    using EntryPoint = AEffect* (*)(audioMasterCallback);
+    using EntryPoint = AEffect*(VSTCALLBACK*)(audioMasterCallback);
     EntryPoint entry(const char* name = "VSTPluginMain") const;
 
 private:

@@ -1,10 +1,33 @@
 #include "tests/support/ThreadCount.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#include <tlhelp32.h>
+#else
 #include <unistd.h>
 
 #include <filesystem>
 #include <string>
+#endif
+
 #include <thread>
+
+#if defined(_WIN32)
+
+int threadCount() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    const DWORD process = GetCurrentProcessId();
+    int count = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == process) ++count;
+    CloseHandle(snapshot);
+    return count;
+}
+
+#else
 
 namespace {
 
@@ -33,6 +56,8 @@ int threadCount() {
     }
     return count;
 }
+
+#endif
 
 bool threadCountSettlesAt(int expected, std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;

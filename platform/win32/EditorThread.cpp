@@ -1,0 +1,19 @@
+// An editor thread needs OLE for drag and drop, and idle pacing lets one
+// pending paint of the thread's windows through.
+#include "platform/EditorThread.h"
+
+#include <ole2.h>
+#include <windows.h>
+
+namespace platform {
+
+void enterEditorThread() { OleInitialize(nullptr); }
+
+void leaveEditorThread() { OleUninitialize(); }
+
+void dispatchOnePendingPaint() {
+    MSG message;
+    if (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&message);
+}
+
+}  // namespace platform
