@@ -2,8 +2,9 @@
 // pending paint of the thread's windows through.
 #include "platform/EditorThread.h"
 
-#include <ole2.h>
 #include <windows.h>
+
+#include <ole2.h>
 
 namespace platform {
 

@@ -1,8 +1,10 @@
 #include "tests/support/ThreadCount.h"
 
 #if defined(_WIN32)
-#include <tlhelp32.h>
+// windows.h first: the tool-help header builds on its types.
 #include <windows.h>
+
+#include <tlhelp32.h>
 #else
 #include <unistd.h>
 
