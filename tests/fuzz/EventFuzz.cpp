@@ -26,7 +26,7 @@ public:
         keys->tuneKeys();
         keys->pedalHeld = 0;
         if (!keys->buildStrikeTables()) fail("no strike tables");
-        keys->updateCoefficients(quenor::kAllDirty, parameters[1], parameters[2], parameters[3]);
+        keys->updateCoefficients(kAllDirty, parameters[1], parameters[2], parameters[3]);
     }
 
     void receive(const EventList::Midi& message) {
