@@ -13,7 +13,8 @@ const float kUnitScale = std::bit_cast<float>(0x38000100u);    // nearest float 
 const float kSlopeScale = std::bit_cast<float>(0x3faa3d71u);   // 1.33
 const float kOctaveShift = std::bit_cast<float>(0x440ecaf2u);  // 571.171
 
-std::once_flag noiseFilled;
+std::mutex noiseMutex;
+bool noiseFilled = false;
 
 void fillNoise() {
     NoiseGenerator generator(1);
@@ -31,8 +32,16 @@ int wrapNoiseIndex(int i) {
 }  // namespace
 
 // Every build would write the same values; filling once keeps concurrent
-// constructions from writing the tables while another reads them.
-void initNoise() { std::call_once(noiseFilled, fillNoise); }
+// constructions from writing the tables while another reads them. A plain
+// lock rather than a once-flag: on Windows the thread library behind the
+// flag gives the host's thread a record of its own that outlives the
+// unloaded module, four handles lost at every load.
+void initNoise() {
+    std::lock_guard lock(noiseMutex);
+    if (noiseFilled) return;
+    fillNoise();
+    noiseFilled = true;
+}
 
 float smoothNoise(float x) {
     const int a = static_cast<int>(std::floor(x));
