@@ -21,7 +21,6 @@ namespace {
 constexpr char kClientName[] = "quenor-play";
 constexpr std::size_t kMaxBankBytes = 1 << 16;
 constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
 
 volatile std::sig_atomic_t quitRequested = 0;
 
@@ -162,25 +161,9 @@ int play(const PlayOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    PlayOptions options;
-    try {
-        options = parsePlayOptions(argc, argv);
-    } catch (const UsageError& error) {
-        std::fprintf(stderr, "quenor-play: %s\nTry 'quenor-play --help'.\n", error.what());
-        return kExitUsage;
-    }
-    if (options.help) {
-        std::fputs(kPlayUsage, stdout);
-        return 0;
-    }
-    catchQuitSignals();
-    try {
-        return options.listMidi ? listMidi() : play(options);
-    } catch (const UsageError& error) {
-        std::fprintf(stderr, "quenor-play: %s\nTry 'quenor-play --help'.\n", error.what());
-        return kExitUsage;
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "quenor-play: %s\n", error.what());
-        return kExitFailure;
-    }
+    return runHost<PlayOptions>("quenor-play", kPlayUsage, argc, argv, parsePlayOptions,
+                                [](const PlayOptions& options) {
+                                    catchQuitSignals();
+                                    return options.listMidi ? listMidi() : play(options);
+                                });
 }
