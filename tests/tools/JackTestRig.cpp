@@ -29,7 +29,12 @@ pid_t spawn(const std::vector<std::string>& words, const std::vector<std::string
             const std::string& out, const std::string& err) {
     const pid_t child = ::fork();
     if (child != 0) return child;
-    for (const std::string& setting : environment) ::putenv(const_cast<char*>(setting.c_str()));
+    for (const std::string& setting : environment) {
+        if (setting.find('=') == std::string::npos)
+            ::unsetenv(setting.c_str());
+        else
+            ::putenv(const_cast<char*>(setting.c_str()));
+    }
     const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ::dup2(outFd, STDOUT_FILENO);
@@ -71,14 +76,15 @@ void JackServer::stop() {
 }
 
 PlayerRun startPlayer(const std::string& server, const std::string& configHome, std::vector<std::string> arguments,
-                      const std::string& logFolder) {
+                      const std::string& logFolder, const std::vector<std::string>& environment) {
     static int serial = 0;
     PlayerRun run;
     run.outputPath = logFolder + "/player-" + std::to_string(serial) + ".out";
     run.errorPath = logFolder + "/player-" + std::to_string(serial++) + ".err";
     arguments.insert(arguments.begin(), {QUENOR_PLAY_PATH, "--plugin", QUENOR_PLUGIN_PATH});
-    run.pid = spawn(arguments, {"JACK_DEFAULT_SERVER=" + server, "XDG_CONFIG_HOME=" + configHome}, run.outputPath,
-                    run.errorPath);
+    std::vector<std::string> settings = {"JACK_DEFAULT_SERVER=" + server, "XDG_CONFIG_HOME=" + configHome};
+    settings.insert(settings.end(), environment.begin(), environment.end());
+    run.pid = spawn(arguments, settings, run.outputPath, run.errorPath);
     return run;
 }
 
