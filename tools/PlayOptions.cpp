@@ -15,11 +15,11 @@ const char kPlayUsage[] =
     "                        sequencer client:port or client name (may be repeated)\n"
     "      --list-midi       list the MIDI sources there are, and quit\n"
     "      --no-connect      leave the outputs unconnected (default: system playback)\n"
-    "      --no-gui          no editor window\n"
+    "      --no-gui          no editor window (without an X display there is none either)\n"
     "      --plugin PATH     plug-in to load (default: quenor-m4.so beside this program)\n"
     "  -h, --help            show this help\n"
     "\n"
-    "Ctrl-C quits and saves the settings.\n";
+    "Ctrl-C, or closing the editor window, quits and saves the settings.\n";
 
 namespace {
 
