@@ -153,8 +153,8 @@ std::unique_ptr<WindowedEditor> openEditorWindow(PluginHost& plugin) {
 // Waits until the next tick is due, or less while the window's server sends
 // something; signals cut the wait short too.
 void waitUntil(std::chrono::steady_clock::time_point tick, WindowedEditor* editor) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(tick - std::chrono::steady_clock::now());
+    // Rounded up: a wait of 0 before the tick would spin.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(tick - std::chrono::steady_clock::now());
     const int milliseconds = static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
     if (editor) {
         editor->frame().wait(milliseconds);
