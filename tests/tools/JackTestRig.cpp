@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -132,13 +133,17 @@ TestClients::~TestClients() {
     if (recorder) jack_client_close(recorder);
 }
 
+// The player's ports exist before its client is active, and the server
+// refuses connections to an inactive client's ports: tried until they hold.
 bool TestClients::connectTo(const std::string& player, int timeoutMs) {
+    const auto joined = [](int status) { return status == 0 || status == EEXIST; };
     for (int waited = 0; waited < timeoutMs; waited += 20) {
         if (jack_port_by_name(sender, (player + ":midi_in").c_str()) &&
-            jack_port_by_name(sender, (player + ":out_right").c_str()))
-            return jack_connect(sender, jack_port_name(midiOut), (player + ":midi_in").c_str()) == 0 &&
-                   jack_connect(recorder, (player + ":out_left").c_str(), jack_port_name(inLeft)) == 0 &&
-                   jack_connect(recorder, (player + ":out_right").c_str(), jack_port_name(inRight)) == 0;
+            jack_port_by_name(sender, (player + ":out_right").c_str()) &&
+            joined(jack_connect(sender, jack_port_name(midiOut), (player + ":midi_in").c_str())) &&
+            joined(jack_connect(recorder, (player + ":out_left").c_str(), jack_port_name(inLeft))) &&
+            joined(jack_connect(recorder, (player + ":out_right").c_str(), jack_port_name(inRight))))
+            return true;
         sleepMs(20);
     }
     return false;
