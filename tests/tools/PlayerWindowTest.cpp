@@ -207,7 +207,7 @@ TEST_F(PlayerWindow, HoldsTheEditorTitledAfterTheProgramAndClosingItQuitsLikeCtr
     const std::string protocols = display.property(*window, display.atom("WM_PROTOCOLS"));
     const std::uint32_t deleteWindow = display.atom("WM_DELETE_WINDOW");
     EXPECT_NE(protocols.find(std::string(reinterpret_cast<const char*>(&deleteWindow), 4)), std::string::npos)
-        << "the window does not take part in WM_DELETE_WINDOW";
+        << "the window does not offer WM_DELETE_WINDOW";
 
     // The editor's own window inside, filling it.
     const std::vector<xcb_window_t> inside = display.children(*window);
