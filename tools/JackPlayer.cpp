@@ -126,7 +126,7 @@ int JackPlayer::gatherEvents(jack_nframes_t frames) {
     for (jack_nframes_t i = 0; i < received && count < kMaxEvents; ++i) {
         jack_midi_event_t event;
         if (jack_midi_event_get(&event, buffer, i) != 0 || event.size < 2 || event.size > 3) continue;
-        if (event.buffer[0] < 0x80 || event.buffer[0] >= 0xF0) continue;
+        if (event.buffer[0] < 0x80 || event.buffer[0] >= 0xF0 || tookProgramChange(event.buffer)) continue;
         TimedEvent& timed = events[count++];
         timed.frame = std::min<std::int64_t>(event.time, frames - 1);
         timed.bytes[0] = event.buffer[0];
@@ -136,6 +136,7 @@ int JackPlayer::gatherEvents(jack_nframes_t frames) {
     const jack_nframes_t cycleStart = jack_last_frame_time(client);
     QueuedMidi message;
     while (count < kMaxEvents && sequencerMessages.pop(message)) {
+        if (tookProgramChange(message.bytes)) continue;
         const auto late = static_cast<std::int32_t>(message.arrival + frames - cycleStart);
         TimedEvent& timed = events[count++];
         timed.frame = std::clamp<std::int64_t>(late, 0, frames - 1);
@@ -146,6 +147,12 @@ int JackPlayer::gatherEvents(jack_nframes_t frames) {
     for (int i = 1; i < count; ++i)
         for (int j = i; j > 0 && events[j - 1].frame > events[j].frame; --j) std::swap(events[j - 1], events[j]);
     return count;
+}
+
+bool JackPlayer::tookProgramChange(const std::uint8_t* bytes) {
+    if ((bytes[0] & 0xF0) != 0xC0) return false;
+    programChange.store(bytes[1] & 0x7F);
+    return true;
 }
 
 int JackPlayer::process(jack_nframes_t frames) {

@@ -50,6 +50,11 @@ public:
     std::uint32_t frameClock() const { return jack_frame_time(client); }
     MidiQueue& sequencerQueue() { return sequencerMessages; }
 
+    // The last program change that came in since the last call, from either
+    // source, or -1. Program changes are the main thread's to make: they reach
+    // the editor and the window title, so they are not passed to the plug-in.
+    int takeProgramChange() { return programChange.exchange(-1); }
+
     int xruns() const { return xrunCount.load(); }
     bool serverGone() const { return shutDown.load(); }
     bool periodChanged() const { return newPeriod.load() != 0; }
@@ -62,6 +67,7 @@ private:
     static void onLatency(jack_latency_callback_mode_t mode, void* self);
     int process(jack_nframes_t frames);
     int gatherEvents(jack_nframes_t frames);
+    bool tookProgramChange(const std::uint8_t* bytes);
 
     static constexpr int kMaxEvents = 512;
 
@@ -78,6 +84,7 @@ private:
     std::array<TimedEvent, kMaxEvents> events{};
     std::vector<float> renderLeft, renderRight;
     MidiQueue sequencerMessages;
+    std::atomic<int> programChange{-1};
     std::atomic<int> xrunCount{0};
     std::atomic<bool> shutDown{false};
     std::atomic<int> newPeriod{0};

@@ -1,7 +1,5 @@
 #include "tools/PlayOptions.h"
 
-#include <getopt.h>
-
 const char kPlayUsage[] =
     "Usage: quenor-play [options]\n"
     "Plays the Quenor-m4 piano live through a JACK server (jackd, or PipeWire's JACK\n"
@@ -17,66 +15,43 @@ const char kPlayUsage[] =
     "                        sequencer client:port or client name (may be repeated)\n"
     "      --list-midi       list the MIDI sources there are, and quit\n"
     "      --no-connect      leave the outputs unconnected (default: system playback)\n"
-    "      --no-gui          no editor window\n"
+    "      --no-gui          no editor window (without an X display there is none either)\n"
     "      --plugin PATH     plug-in to load (default: quenor-m4.so beside this program)\n"
     "  -h, --help            show this help\n"
     "\n"
-    "Ctrl-C quits and saves the settings.\n";
+    "Ctrl-C, or closing the editor window, quits and saves the settings.\n";
 
 namespace {
 
-enum LongOnly { kBank = 256, kListMidi, kNoConnect, kNoGui, kPlugin };
+enum OwnLongOnly { kListMidi = kFirstOwnOption, kNoConnect, kNoGui };
 
 }  // namespace
 
 PlayOptions parsePlayOptions(int argc, char** argv) {
     static const option kOptions[] = {
-        {"program", required_argument, nullptr, 'p'},
-        {"bank", required_argument, nullptr, kBank},
         {"midi", required_argument, nullptr, 'm'},
         {"list-midi", no_argument, nullptr, kListMidi},
         {"no-connect", no_argument, nullptr, kNoConnect},
         {"no-gui", no_argument, nullptr, kNoGui},
-        {"plugin", required_argument, nullptr, kPlugin},
-        {"help", no_argument, nullptr, 'h'},
-        {nullptr, 0, nullptr, 0},
     };
     PlayOptions options;
-    opterr = 0;
-    optind = 1;
-    int code;
-    while ((code = getopt_long(argc, argv, ":p:m:h", kOptions, nullptr)) != -1) {
-        switch (code) {
-            case 'p':
-                options.program = optarg;
-                break;
-            case kBank:
-                options.bank = optarg;
-                break;
-            case 'm':
-                options.midiPorts.emplace_back(optarg);
-                break;
-            case kListMidi:
-                options.listMidi = true;
-                break;
-            case kNoConnect:
-                options.connect = false;
-                break;
-            case kNoGui:
-                options.gui = false;
-                break;
-            case kPlugin:
-                options.plugin = optarg;
-                break;
-            case 'h':
-                options.help = true;
-                break;
-            case ':':
-                throw UsageError(std::string("option ") + argv[optind - 1] + " needs a value");
-            default:
-                throw UsageError(std::string("unknown option ") + argv[optind - 1]);
-        }
-    }
-    if (optind < argc) throw UsageError(std::string("unexpected argument '") + argv[optind] + "'");
+    const int first =
+        parseHostOptions(argc, argv, "m:", kOptions, options, [&options](int code, const char* value) {
+            switch (code) {
+                case 'm':
+                    options.midiPorts.emplace_back(value);
+                    break;
+                case kListMidi:
+                    options.listMidi = true;
+                    break;
+                case kNoConnect:
+                    options.connect = false;
+                    break;
+                case kNoGui:
+                    options.gui = false;
+                    break;
+            }
+        });
+    if (first < argc) throw UsageError(std::string("unexpected argument '") + argv[first] + "'");
     return options;
 }

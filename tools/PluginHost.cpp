@@ -75,6 +75,7 @@ PluginHost::~PluginHost() { close(); }
 // allocated, and a one-shot renderer gains nothing from it.
 void PluginHost::close() {
     if (!effect) return;
+    closeEditor();
     if (resumed) dispatch(effMainsChanged, 0, 0);
     dispatch(effClose);
     effect = nullptr;
@@ -149,4 +150,25 @@ void PluginHost::sendEvents(std::span<const TimedEvent> events, std::int64_t blo
 void PluginHost::process(float* left, float* right, int frames) {
     float* outputs[2] = {left, right};
     effect->processReplacing(effect, nullptr, outputs, frames);
+}
+
+PluginHost::Size PluginHost::editorSize() {
+    ERect* rect = nullptr;
+    if (!hasEditor() || !dispatch(effEditGetRect, 0, 0, &rect) || !rect) return {};
+    return {rect->right - rect->left, rect->bottom - rect->top};
+}
+
+bool PluginHost::openEditor(void* parent) {
+    if (!hasEditor() || editorOpen) return editorOpen;
+    editorOpen = dispatch(effEditOpen, 0, 0, parent) != 0;
+    return editorOpen;
+}
+
+void PluginHost::idleEditor() {
+    if (editorOpen) dispatch(effEditIdle);
+}
+
+void PluginHost::closeEditor() {
+    if (editorOpen) dispatch(effEditClose);
+    editorOpen = false;
 }

@@ -36,6 +36,19 @@ public:
     void sendEvents(std::span<const TimedEvent> events, std::int64_t blockStart);
     void process(float* left, float* right, int frames);
 
+    // The editor, all from the thread that opens it. Its size in pixels
+    // (0 x 0 when the plug-in has none); opening it as a child of the native
+    // window `parent` is false when the plug-in refuses.
+    bool hasEditor() const { return (effect->flags & effFlagsHasEditor) != 0; }
+    struct Size {
+        int width = 0, height = 0;
+    };
+    Size editorSize();
+    bool openEditor(void* parent);
+    void idleEditor();
+    // Also done by the destructor, before the instance is closed.
+    void closeEditor();
+
 private:
     VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
                        float opt = 0.0f);
@@ -44,6 +57,7 @@ private:
     std::string path;
     AEffect* effect = nullptr;
     bool resumed = false;
+    bool editorOpen = false;
     std::vector<VstMidiEvent> midiEvents;
     std::vector<VstIntPtr> eventList;  // a VstEvents header and its pointer array
     std::size_t reservedEvents = 0;

@@ -1,11 +1,14 @@
 // quenor-play: the instrument live from a MIDI keyboard, through a JACK
 // server at whatever rate it runs.
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <memory>
 #include <string>
 
+#include "tools/EditorWindow.h"
 #include "tools/JackPlayer.h"
 #include "tools/PlayOptions.h"
 #include "tools/PlayerSettings.h"
@@ -21,7 +24,8 @@ namespace {
 constexpr char kClientName[] = "quenor-play";
 constexpr std::size_t kMaxBankBytes = 1 << 16;
 constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
+// How often the editor is given its idle call, and the player looks around.
+constexpr std::chrono::milliseconds kTick{30};
 
 volatile std::sig_atomic_t quitRequested = 0;
 
@@ -103,6 +107,63 @@ void connectSources(const PlayOptions& options, JackPlayer& player, SequencerInp
     }
 }
 
+// The plug-in's editor in a window of its own. Everything here runs on the
+// main thread, the one that opened the editor; the editor closes before its
+// window does.
+class WindowedEditor {
+public:
+    WindowedEditor(PluginHost& plugin, const std::string& title) : plugin(plugin) {
+        if (!plugin.hasEditor()) throw RenderError("the plug-in has no editor");
+        const PluginHost::Size size = plugin.editorSize();
+        if (size.width <= 0 || size.height <= 0) throw RenderError("the plug-in gave no size for its editor");
+        window = std::make_unique<EditorWindow>(size.width, size.height, title);
+        if (!plugin.openEditor(window->parentHandle())) throw RenderError("the plug-in would not open its editor");
+        // Some editors know their size only once open.
+        const PluginHost::Size opened = plugin.editorSize();
+        if (opened.width > 0 && opened.height > 0 && (opened.width != size.width || opened.height != size.height))
+            window->resize(opened.width, opened.height);
+        window->show();
+    }
+    ~WindowedEditor() {
+        plugin.closeEditor();
+        window.reset();
+    }
+    WindowedEditor(const WindowedEditor&) = delete;
+    WindowedEditor& operator=(const WindowedEditor&) = delete;
+
+    EditorWindow& frame() { return *window; }
+
+private:
+    PluginHost& plugin;
+    std::unique_ptr<EditorWindow> window;
+};
+
+std::string windowTitle(const std::string& programName) { return std::string(kClientName) + " — " + programName; }
+
+// The editor window, or none with one line saying why.
+std::unique_ptr<WindowedEditor> openEditorWindow(PluginHost& plugin) {
+    try {
+        return std::make_unique<WindowedEditor>(plugin, windowTitle(plugin.programName(plugin.currentProgram())));
+    } catch (const RenderError& error) {
+        std::fprintf(stderr, "quenor-play: %s: playing without the editor window\n", error.what());
+        return nullptr;
+    }
+}
+
+// Waits until the next tick is due, or less while the window's server sends
+// something; signals cut the wait short too.
+void waitUntil(std::chrono::steady_clock::time_point tick, WindowedEditor* editor) {
+    // Rounded up: a wait of 0 before the tick would spin.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(tick - std::chrono::steady_clock::now());
+    const int milliseconds = static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
+    if (editor) {
+        editor->frame().wait(milliseconds);
+    } else {
+        const timespec pause{milliseconds / 1000, (milliseconds % 1000) * 1'000'000L};
+        nanosleep(&pause, nullptr);
+    }
+}
+
 int play(const PlayOptions& options) {
     PluginHost plugin(options.plugin.empty() ? pluginBesideExecutable() : options.plugin);
     JackPlayer player(kClientName);
@@ -116,6 +177,7 @@ int play(const PlayOptions& options) {
     player.start(plugin, options.connect);
     connectSources(options, player, sequencer);
     sequencer.start();
+    std::unique_ptr<WindowedEditor> editor = options.gui ? openEditorWindow(plugin) : nullptr;
 
     const int rate = player.rate(), period = player.period();
     say("JACK server: " + std::to_string(rate) + " Hz, periods of " + std::to_string(period) + " frames (" +
@@ -131,14 +193,36 @@ int play(const PlayOptions& options) {
     say("MIDI in: JACK port " + player.clientName() + ":midi_in; " +
         (sequencer.available() ? "ALSA sequencer port " + sequencer.address()
                                : "no ALSA sequencer (" + sequencer.problem() + ")"));
-    say("program " + std::to_string(plugin.currentProgram()) + " '" + plugin.programName(plugin.currentProgram()) +
-        "'; editor window: " + (options.gui ? "not in this build, playing without it" : "off") + ". Ctrl-C quits.");
+    int shownProgram = plugin.currentProgram();
+    std::string shownName = plugin.programName(shownProgram);
+    say("program " + std::to_string(shownProgram) + " '" + shownName +
+        "'; editor window: " + (editor ? "open, closing it quits" : "off") + ". Ctrl-C quits.");
 
     int xrunsReported = 0;
     int status = 0;
+    auto tick = std::chrono::steady_clock::now() + kTick;
     while (!quitRequested) {
-        const timespec pause{0, 50'000'000};
-        nanosleep(&pause, nullptr);
+        waitUntil(tick, editor.get());
+        if (editor && editor->frame().closeRequested()) break;
+        if (editor && editor->frame().lost()) {
+            std::fprintf(stderr, "quenor-play: the X display went away: playing on without the editor window\n");
+            editor.reset();
+        }
+        if (std::chrono::steady_clock::now() < tick) continue;
+        tick = std::chrono::steady_clock::now() + kTick;
+
+        if (editor) plugin.idleEditor();
+        if (const int program = player.takeProgramChange(); program >= 0 && program < plugin.programCount())
+            plugin.selectProgram(program);
+        // Whoever changed it, a program change message, the editor or a rename.
+        const int program = plugin.currentProgram();
+        if (std::string name = plugin.programName(program); program != shownProgram || name != shownName) {
+            shownProgram = program;
+            shownName = std::move(name);
+            if (editor) editor->frame().setTitle(windowTitle(shownName));
+            say("program " + std::to_string(shownProgram) + " '" + shownName + "'");
+        }
+
         if (player.serverGone()) {
             std::fprintf(stderr, "quenor-play: the JACK server shut down\n");
             status = kExitFailure;
@@ -155,6 +239,7 @@ int play(const PlayOptions& options) {
         }
     }
     if (!player.serverGone()) player.stop();
+    editor.reset();
     saveSettings(plugin, settingsPath);
     return status;
 }
@@ -162,25 +247,9 @@ int play(const PlayOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    PlayOptions options;
-    try {
-        options = parsePlayOptions(argc, argv);
-    } catch (const UsageError& error) {
-        std::fprintf(stderr, "quenor-play: %s\nTry 'quenor-play --help'.\n", error.what());
-        return kExitUsage;
-    }
-    if (options.help) {
-        std::fputs(kPlayUsage, stdout);
-        return 0;
-    }
-    catchQuitSignals();
-    try {
-        return options.listMidi ? listMidi() : play(options);
-    } catch (const UsageError& error) {
-        std::fprintf(stderr, "quenor-play: %s\nTry 'quenor-play --help'.\n", error.what());
-        return kExitUsage;
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "quenor-play: %s\n", error.what());
-        return kExitFailure;
-    }
+    return runHost<PlayOptions>("quenor-play", kPlayUsage, argc, argv, parsePlayOptions,
+                                [](const PlayOptions& options) {
+                                    catchQuitSignals();
+                                    return options.listMidi ? listMidi() : play(options);
+                                });
 }

@@ -32,8 +32,6 @@
 namespace {
 
 constexpr std::size_t kMaxBankBytes = 1 << 20;
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
 
 volatile std::sig_atomic_t interrupted = 0;
@@ -172,28 +170,9 @@ int run(const RenderOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    RenderOptions options;
-    try {
-        options = parseOptions(argc, argv);
-    } catch (const UsageError& error) {
-        std::fprintf(stderr, "quenor-render: %s\nTry 'quenor-render --help'.\n", error.what());
-        return kExitUsage;
-    }
-    if (options.help) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
-    catchInterrupts();
-    try {
-        return run(options);
-    } catch (const UsageError& error) {
-        std::fprintf(stderr, "quenor-render: %s\nTry 'quenor-render --help'.\n", error.what());
-        return kExitUsage;
-    } catch (const RenderError& error) {
-        std::fprintf(stderr, "quenor-render: %s\n", error.what());
-        return kExitFailure;
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "quenor-render: %s\n", error.what());
-        return kExitFailure;
-    }
+    return runHost<RenderOptions>("quenor-render", kUsage, argc, argv, parseOptions,
+                                  [](const RenderOptions& options) {
+                                      catchInterrupts();
+                                      return run(options);
+                                  });
 }

@@ -1,7 +1,5 @@
 #include "tools/RenderOptions.h"
 
-#include <getopt.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -43,7 +41,7 @@ namespace {
 constexpr int kMaxBlockSize = 65536;
 constexpr double kMaxTailSeconds = 600.0;
 
-enum LongOnly { kBlock = 256, kTail, kPlugin, kBank, kSaveBank, kNormalize, kChannels, kTracks };
+enum OwnLongOnly { kBlock = kFirstOwnOption, kTail, kSaveBank, kNormalize, kChannels, kTracks };
 
 constexpr long kHighestRate = 768000;
 constexpr int kMaxTrackNumber = 65535;
@@ -84,12 +82,9 @@ RenderOptions parseOptions(int argc, char** argv) {
     static const option kOptions[] = {
         {"output", required_argument, nullptr, 'o'},
         {"bits", required_argument, nullptr, 'b'},
-        {"program", required_argument, nullptr, 'p'},
         {"preset", required_argument, nullptr, 'P'},
         {"block", required_argument, nullptr, kBlock},
         {"tail", required_argument, nullptr, kTail},
-        {"plugin", required_argument, nullptr, kPlugin},
-        {"bank", required_argument, nullptr, kBank},
         {"save-bank", required_argument, nullptr, kSaveBank},
         {"quiet", no_argument, nullptr, 'q'},
         {"rate", required_argument, nullptr, 'r'},
@@ -97,79 +92,59 @@ RenderOptions parseOptions(int argc, char** argv) {
         {"normalize", optional_argument, nullptr, kNormalize},
         {"channels", required_argument, nullptr, kChannels},
         {"tracks", required_argument, nullptr, kTracks},
-        {"help", no_argument, nullptr, 'h'},
-        {nullptr, 0, nullptr, 0},
     };
     RenderOptions options;
-    opterr = 0;
-    optind = 1;
-    int code;
-    while ((code = getopt_long(argc, argv, ":o:b:p:P:r:g:qh", kOptions, nullptr)) != -1) {
-        switch (code) {
-            case 'o':
-                options.output = optarg;
-                break;
-            case 'b': {
-                const std::string bits = optarg;
-                if (bits != "16" && bits != "24" && bits != "32")
-                    throw UsageError("--bits wants 16, 24 or 32, not '" + bits + "'");
-                options.bits = std::stoi(bits);
-                break;
+    int next =
+        parseHostOptions(argc, argv, "o:b:P:r:g:q", kOptions, options, [&options](int code, const char* value) {
+            switch (code) {
+                case 'o':
+                    options.output = value;
+                    break;
+                case 'b': {
+                    const std::string bits = value;
+                    if (bits != "16" && bits != "24" && bits != "32")
+                        throw UsageError("--bits wants 16, 24 or 32, not '" + bits + "'");
+                    options.bits = std::stoi(bits);
+                    break;
+                }
+                case 'r':
+                    options.rate = static_cast<int>(wholeNumber(value, "--rate", 1000, kHighestRate));
+                    break;
+                case 'g':
+                    options.gainDecibels = decibels(value, "--gain");
+                    break;
+                case kNormalize:
+                    options.normalizePeak = value ? decibels(value, "--normalize") : -1.0;
+                    break;
+                case kChannels:
+                    options.parts.channels.reset();
+                    for (int channel : parseNumberList(value, "--channels", 16))
+                        options.parts.channels.set(channel - 1);
+                    options.parts.channelsChosen = true;
+                    break;
+                case kTracks:
+                    options.parts.tracks = parseNumberList(value, "--tracks", kMaxTrackNumber);
+                    break;
+                case 'P':
+                    options.preset = value;
+                    break;
+                case kBlock:
+                    options.blockSize = static_cast<int>(wholeNumber(value, "--block", 1, kMaxBlockSize));
+                    break;
+                case kTail:
+                    options.tailSeconds = seconds(value, "--tail", kMaxTailSeconds);
+                    break;
+                case kSaveBank:
+                    options.saveBank = value;
+                    break;
+                case 'q':
+                    options.quiet = true;
+                    break;
             }
-            case 'p':
-                options.program = optarg;
-                break;
-            case 'r':
-                options.rate = static_cast<int>(wholeNumber(optarg, "--rate", 1000, kHighestRate));
-                break;
-            case 'g':
-                options.gainDecibels = decibels(optarg, "--gain");
-                break;
-            case kNormalize:
-                options.normalizePeak = optarg ? decibels(optarg, "--normalize") : -1.0;
-                break;
-            case kChannels:
-                options.parts.channels.reset();
-                for (int channel : parseNumberList(optarg, "--channels", 16))
-                    options.parts.channels.set(channel - 1);
-                options.parts.channelsChosen = true;
-                break;
-            case kTracks:
-                options.parts.tracks = parseNumberList(optarg, "--tracks", kMaxTrackNumber);
-                break;
-            case 'P':
-                options.preset = optarg;
-                break;
-            case kBlock:
-                options.blockSize = static_cast<int>(wholeNumber(optarg, "--block", 1, kMaxBlockSize));
-                break;
-            case kTail:
-                options.tailSeconds = seconds(optarg, "--tail", kMaxTailSeconds);
-                break;
-            case kPlugin:
-                options.plugin = optarg;
-                break;
-            case kBank:
-                options.bank = optarg;
-                break;
-            case kSaveBank:
-                options.saveBank = optarg;
-                break;
-            case 'q':
-                options.quiet = true;
-                break;
-            case 'h':
-                options.help = true;
-                break;
-            case ':':
-                throw UsageError(std::string("option ") + argv[optind - 1] + " needs a value");
-            default:
-                throw UsageError(std::string("unknown option ") + argv[optind - 1]);
-        }
-    }
+        });
     if (options.help) return options;
-    if (optind < argc) options.midiFile = argv[optind++];
-    if (optind < argc) throw UsageError(std::string("unexpected argument '") + argv[optind] + "'");
+    if (next < argc) options.midiFile = argv[next++];
+    if (next < argc) throw UsageError(std::string("unexpected argument '") + argv[next] + "'");
     if (options.program && options.preset) throw UsageError("give either --program or --preset, not both");
     if (options.normalizePeak && options.gainDecibels != 0.0)
         throw UsageError("give either --gain or --normalize, not both");

@@ -27,6 +27,11 @@ bool toMidi(const snd_seq_event_t& event, QueuedMidi& message) {
             message.bytes[1] = static_cast<std::uint8_t>(event.data.control.param & 0x7F);
             message.bytes[2] = static_cast<std::uint8_t>(event.data.control.value & 0x7F);
             return true;
+        case SND_SEQ_EVENT_PGMCHANGE:
+            message.bytes[0] = static_cast<std::uint8_t>(0xC0 | (event.data.control.channel & 0x0F));
+            message.bytes[1] = static_cast<std::uint8_t>(event.data.control.value & 0x7F);
+            message.bytes[2] = 0;
+            return true;
         default:
             return false;
     }

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -29,7 +30,12 @@ pid_t spawn(const std::vector<std::string>& words, const std::vector<std::string
             const std::string& out, const std::string& err) {
     const pid_t child = ::fork();
     if (child != 0) return child;
-    for (const std::string& setting : environment) ::putenv(const_cast<char*>(setting.c_str()));
+    for (const std::string& setting : environment) {
+        if (setting.find('=') == std::string::npos)
+            ::unsetenv(setting.c_str());
+        else
+            ::putenv(const_cast<char*>(setting.c_str()));
+    }
     const int outFd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ::dup2(outFd, STDOUT_FILENO);
@@ -71,14 +77,15 @@ void JackServer::stop() {
 }
 
 PlayerRun startPlayer(const std::string& server, const std::string& configHome, std::vector<std::string> arguments,
-                      const std::string& logFolder) {
+                      const std::string& logFolder, const std::vector<std::string>& environment) {
     static int serial = 0;
     PlayerRun run;
     run.outputPath = logFolder + "/player-" + std::to_string(serial) + ".out";
     run.errorPath = logFolder + "/player-" + std::to_string(serial++) + ".err";
     arguments.insert(arguments.begin(), {QUENOR_PLAY_PATH, "--plugin", QUENOR_PLUGIN_PATH});
-    run.pid = spawn(arguments, {"JACK_DEFAULT_SERVER=" + server, "XDG_CONFIG_HOME=" + configHome}, run.outputPath,
-                    run.errorPath);
+    std::vector<std::string> settings = {"JACK_DEFAULT_SERVER=" + server, "XDG_CONFIG_HOME=" + configHome};
+    settings.insert(settings.end(), environment.begin(), environment.end());
+    run.pid = spawn(arguments, settings, run.outputPath, run.errorPath);
     return run;
 }
 
@@ -126,13 +133,17 @@ TestClients::~TestClients() {
     if (recorder) jack_client_close(recorder);
 }
 
+// The player's ports exist before its client is active, and the server
+// refuses connections to an inactive client's ports: tried until they hold.
 bool TestClients::connectTo(const std::string& player, int timeoutMs) {
+    const auto joined = [](int status) { return status == 0 || status == EEXIST; };
     for (int waited = 0; waited < timeoutMs; waited += 20) {
         if (jack_port_by_name(sender, (player + ":midi_in").c_str()) &&
-            jack_port_by_name(sender, (player + ":out_right").c_str()))
-            return jack_connect(sender, jack_port_name(midiOut), (player + ":midi_in").c_str()) == 0 &&
-                   jack_connect(recorder, (player + ":out_left").c_str(), jack_port_name(inLeft)) == 0 &&
-                   jack_connect(recorder, (player + ":out_right").c_str(), jack_port_name(inRight)) == 0;
+            jack_port_by_name(sender, (player + ":out_right").c_str()) &&
+            joined(jack_connect(sender, jack_port_name(midiOut), (player + ":midi_in").c_str())) &&
+            joined(jack_connect(recorder, (player + ":out_left").c_str(), jack_port_name(inLeft))) &&
+            joined(jack_connect(recorder, (player + ":out_right").c_str(), jack_port_name(inRight))))
+            return true;
         sleepMs(20);
     }
     return false;

@@ -32,9 +32,10 @@ struct PlayerRun {
     std::string outputPath, errorPath;
 };
 
-// Starts quenor-play with JACK_DEFAULT_SERVER and XDG_CONFIG_HOME set.
+// Starts quenor-play with JACK_DEFAULT_SERVER and XDG_CONFIG_HOME set, and
+// the settings of `environment` on top ("NAME" alone removes NAME).
 PlayerRun startPlayer(const std::string& server, const std::string& configHome, std::vector<std::string> arguments,
-                      const std::string& logFolder);
+                      const std::string& logFolder, const std::vector<std::string>& environment = {});
 // SIGTERM (or none) and waits; returns the exit status, 128 + signal when killed.
 int finishPlayer(PlayerRun& run, bool terminate, int timeoutMs = 10000);
 std::string fileText(const std::string& path);

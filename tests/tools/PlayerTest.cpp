@@ -310,10 +310,25 @@ TEST_F(Player, PlaysWhatComesThroughTheAlsaSequencer) {
     snd_seq_event_output_direct(sequencer, &note);
     for (int waited = 0; !clients.finished() && waited < 10000; waited += 20)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // A program change from the keyboard is taken up and reported.
+    snd_seq_event_t change;
+    snd_seq_ev_clear(&change);
+    snd_seq_ev_set_source(&change, port);
+    snd_seq_ev_set_subs(&change);
+    snd_seq_ev_set_direct(&change);
+    snd_seq_ev_set_pgmchange(&change, 0, 3);
+    snd_seq_event_output_direct(sequencer, &change);
+    for (int waited = 0;
+         fileText(run.outputPath).find("program 3 'expressive'") == std::string::npos && waited < 10000;
+         waited += 20)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     snd_seq_close(sequencer);
     std::int64_t audible = 0;
     for (float sample : clients.recordedLeft()) audible += sample != 0.0f;
     EXPECT_GT(audible, 1000) << "a note through the sequencer made no sound";
+    EXPECT_NE(fileText(run.outputPath).find("program 3 'expressive'"), std::string::npos)
+        << "a program change through the sequencer was not taken up:\n"
+        << fileText(run.outputPath);
     EXPECT_EQ(finishPlayer(run, true), 0);
 }
 
