@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/ModuleResources.h"
+#include "platform/ReadOnlyStream.h"
 
 namespace VSTGUI {
 
@@ -24,8 +25,7 @@ std::uint32_t ResourceStream::release() {
 }
 
 StreamResult ResourceStream::read(void* buffer, std::uint32_t count, std::uint32_t* done) {
-    // Compared in 64 bits: position + count must not wrap around.
-    if (static_cast<std::uint64_t>(position) + count > size) return kStreamFalse;
+    if (!platform::readFits(position, count, size)) return kStreamFalse;
     if (count > 0) std::memcpy(buffer, data + position, count);
     position += count;
     if (done) *done = count;
@@ -33,23 +33,16 @@ StreamResult ResourceStream::read(void* buffer, std::uint32_t count, std::uint32
 }
 
 StreamResult ResourceStream::seek(std::int64_t move, std::uint32_t origin, std::uint64_t* newPosition) {
-    std::int64_t target = 0;
-    switch (origin) {
-        case kSeekFromStart:
-            target = move;
-            break;
-        case kSeekFromCurrent:
-            target = static_cast<std::int64_t>(position) + move;
-            break;
-        case kSeekFromEnd:
+    switch (platform::seekWithin(size, position, move, origin)) {
+        case platform::SeekAnswer::moved:
+            if (newPosition) *newPosition = position;
+            return kStreamOk;
+        case platform::SeekAnswer::refused:
             return kStreamFalse;
-        default:
-            return kStreamInvalidFunction;
+        case platform::SeekAnswer::unknownOrigin:
+            break;
     }
-    if (target < 0 || target >= static_cast<std::int64_t>(size)) return kStreamFalse;
-    position = static_cast<std::uint32_t>(target);
-    if (newPosition) *newPosition = position;
-    return kStreamOk;
+    return kStreamInvalidFunction;
 }
 
 StreamResult ResourceStream::stat(std::uint64_t* sizeOut) const {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/ReadOnlyStream.h"
+
 namespace platform {
 
 ComResourceStream::ComResourceStream(const std::uint8_t* data, std::uint32_t size) : data(data), size(size) {}
@@ -29,8 +31,7 @@ ULONG STDMETHODCALLTYPE ComResourceStream::Release() {
 }
 
 HRESULT STDMETHODCALLTYPE ComResourceStream::Read(void* buffer, ULONG count, ULONG* done) {
-    // In 64 bits, so that position + count cannot wrap around.
-    if (static_cast<std::uint64_t>(current) + count > size) return S_FALSE;
+    if (!readFits(current, count, size)) return S_FALSE;
     if (count > 0) std::memcpy(buffer, data + current, count);
     current += count;
     if (done) *done = count;
@@ -38,23 +39,16 @@ HRESULT STDMETHODCALLTYPE ComResourceStream::Read(void* buffer, ULONG count, ULO
 }
 
 HRESULT STDMETHODCALLTYPE ComResourceStream::Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPosition) {
-    std::int64_t target = 0;
-    switch (origin) {
-        case STREAM_SEEK_SET:
-            target = move.QuadPart;
-            break;
-        case STREAM_SEEK_CUR:
-            target = static_cast<std::int64_t>(current) + move.QuadPart;
-            break;
-        case STREAM_SEEK_END:
+    switch (seekWithin(size, current, move.QuadPart, origin)) {
+        case SeekAnswer::moved:
+            if (newPosition) newPosition->QuadPart = current;
+            return S_OK;
+        case SeekAnswer::refused:
             return S_FALSE;
-        default:
-            return STG_E_INVALIDFUNCTION;
+        case SeekAnswer::unknownOrigin:
+            break;
     }
-    if (target < 0 || target >= static_cast<std::int64_t>(size)) return S_FALSE;
-    current = static_cast<std::uint32_t>(target);
-    if (newPosition) newPosition->QuadPart = current;
-    return S_OK;
+    return STG_E_INVALIDFUNCTION;
 }
 
 HRESULT STDMETHODCALLTYPE ComResourceStream::Stat(STATSTG* record, DWORD) {
