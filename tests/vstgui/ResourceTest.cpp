@@ -171,6 +171,27 @@ TEST(EditorResources, DrawCopiesAnUnscaledRegionFromTheOffset) {
     picture->dropReference();
 }
 
+TEST(EditorResources, ABlendBelowFullAlphaScalesThePicturesAlpha) {
+    auto* picture = new CBitmap("quenor4.bmp");
+    auto* context = new COffscreenContext(30, 30);
+    picture->drawAlphaBlend(context, {5, 5, 25, 25}, {100, 50}, 128);
+    const platform::Image& drawn = context->getBitmap()->image();
+    for (int y = 5; y < 25; ++y) {
+        for (int x = 5; x < 25; ++x) {
+            const std::uint32_t got = drawn.pixelAt(x, y);
+            const std::uint32_t source = picture->image().pixelAt(x + 95, y + 45);
+            ASSERT_NEAR(static_cast<int>(got >> 24), 128, 1) << x << "," << y;
+            for (int shift : {0, 8, 16})
+                ASSERT_NEAR(static_cast<int>((got >> shift) & 0xFF), static_cast<int>((source >> shift) & 0xFF), 2)
+                    << x << "," << y;
+        }
+    }
+    EXPECT_EQ(drawn.pixelAt(4, 10), 0u) << "nothing outside the rectangle";
+    EXPECT_EQ(drawn.pixelAt(25, 10), 0u);
+    context->dropReference();
+    picture->dropReference();
+}
+
 TEST(EditorResources, SharedStateLivesWhileAFrameOrBitmapExists) {
     ASSERT_EQ(ToolkitGlobals::holderCount(), 0);
     auto* bitmap = new CBitmap("but.png");
