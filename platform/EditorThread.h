@@ -12,4 +12,9 @@ void leaveEditorThread();
 // for a caller that keeps the editor alive through a long operation.
 void dispatchOnePendingPaint();
 
+// Sleeps the calling thread, with the system's own call: a host's thread
+// must not pick up state of this module's thread library that would outlive
+// the module.
+void pauseEditorThread(int milliseconds);
+
 }  // namespace platform

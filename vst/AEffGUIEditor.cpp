@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <thread>
 
 #include "platform/EditorThread.h"
 #include "vst/AudioEffectX.h"
@@ -54,7 +53,7 @@ VstInt32 AEffGUIEditor::getKnobMode() const { return knobMode.load(std::memory_o
 void AEffGUIEditor::doIdleStuff() {
     std::uint32_t now = tickCount();
     if (now < nextIdleTicks) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(4));
+        platform::pauseEditorThread(4);
         now += 4;
         if (now < nextIdleTicks - 50) return;
     }

@@ -17,4 +17,6 @@ void dispatchOnePendingPaint() {
     if (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&message);
 }
 
+void pauseEditorThread(int milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
+
 }  // namespace platform
