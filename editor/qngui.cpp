@@ -57,6 +57,14 @@ bool qngui::open(void* parentWindow) {
     pendingMask.exchange(0, std::memory_order_acq_rel);
 
     auto* newFrame = new CFrame({0, 0, kEditorWidth, kEditorHeight}, parentWindow, this);
+    // A parent that is no usable window (destroyed, or no window at all)
+    // gets nothing: reporting an open editor nobody can see helps no host.
+    // Without a parent the frame works unseen, as tests and tools drive it.
+    if (parentWindow && !newFrame->getSystemWindow()) {
+        delete newFrame;
+        AEffGUIEditor::close();
+        return false;
+    }
     auto* handle = new CBitmap(kHandleResource);
     auto* background = new CBitmap(kBackgroundResource);
     newFrame->setBackground(background);

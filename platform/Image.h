@@ -20,6 +20,10 @@ public:
     // Recognises PNG and uncompressed 32-bit BMP; an empty image when the
     // bytes are neither or are damaged.
     static Image decode(ByteReader& reader);
+    // A picture stored as the system's own bitmap resource of this module,
+    // for modules whose pictures are not data files; empty where the system
+    // has no such resources.
+    static Image fromStandardBitmap(const char* name);
     // A fully transparent surface to draw into.
     static Image blank(int width, int height);
 

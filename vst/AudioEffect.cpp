@@ -144,7 +144,9 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         case effEditGetRect:
             return editor && editor->getRect(static_cast<ERect**>(ptr)) ? 1 : 0;
         case effEditOpen:
-            return editor && editor->open(ptr) ? 1 : 0;
+            // A host without a window to offer gets no editor, rather than
+            // one it is told is open but can never show.
+            return editor && ptr && editor->open(ptr) ? 1 : 0;
         case effEditClose:
             if (editor) editor->close();
             return 0;

@@ -32,7 +32,8 @@ bool CBitmap::loadFromResource(const char* name) {
     dispose();
     resourceName = name ? name : "";
     auto* stream = new ResourceStream;
-    if (stream->open(name)) picture = platform::Image::decode(*stream);
+    // Not a data file of the module: perhaps one of the system's bitmaps.
+    picture = stream->open(name) ? platform::Image::decode(*stream) : platform::Image::fromStandardBitmap(name);
     stream->release();
     if (!picture.isValid()) return false;
     width = picture.width();

@@ -1,8 +1,8 @@
 # Windows: system services on kernel events and threads, the module's files
-# as resources of its image, and the module as a DLL. There is no Windows
-# window layer yet, so the editor opens no window.
+# as resources of its image, the editor on USER32 windows drawn with GDI+,
+# and the module as a DLL.
 set(QUENOR_SYSTEM_BACKEND win32 CACHE STRING "Backend of the system services: a folder of platform/")
-set(QUENOR_GUI_BACKEND none CACHE STRING "Backend of the windows and drawing: a folder of platform/")
+set(QUENOR_GUI_BACKEND win32 CACHE STRING "Backend of the windows and drawing: a folder of platform/")
 
 # Every program and the DLL carry their C++ runtime, libgcc and thread
 # library inside, so they run with nothing beside them but the system's DLLs.

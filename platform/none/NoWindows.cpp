@@ -16,6 +16,7 @@ Image::Image(Image&&) noexcept = default;
 Image& Image::operator=(Image&&) noexcept = default;
 
 Image Image::decode(ByteReader&) { return {}; }
+Image Image::fromStandardBitmap(const char*) { return {}; }
 Image Image::blank(int, int) { return {}; }
 int Image::width() const { return 0; }
 int Image::height() const { return 0; }

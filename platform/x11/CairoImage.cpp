@@ -118,6 +118,9 @@ Image Image::decode(ByteReader& reader) {
     return Image(std::unique_ptr<Pixels>(new Pixels{surface}));
 }
 
+// A shared library carries no bitmap resources.
+Image Image::fromStandardBitmap(const char*) { return {}; }
+
 Image Image::blank(int width, int height) {
     if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return {};
     cairo_surface_t* surface = checked(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));

@@ -80,20 +80,27 @@ TEST_F(EditorTest, ExposedAreasArePaintedAgain) {
     EXPECT_EQ(sameCount(shot(), expectedPicture(values)), kPixels);
 }
 
-TEST_F(EditorTest, NullOrBogusParentOpensWithoutAWindow) {
+TEST_F(EditorTest, NullOrBogusParentIsRefusedAndLeavesNothingOpen) {
     const int errorsBefore = xErrorCount();
-    EXPECT_EQ(dispatch(effect, effEditOpen, 0, 0, nullptr), 1);
+    const int descriptorsBefore = openDescriptors();
+    EXPECT_EQ(dispatch(effect, effEditOpen, 0, 0, nullptr), 0);
     idle(effect);
     closeEditor();
-    // An id that names no window, and a pointer that is no X id at all.
-    for (std::uintptr_t bogus : {std::uintptr_t{0x1FFFFF0}, std::uintptr_t{0x7FFF12345678}}) {
-        EXPECT_EQ(dispatch(effect, effEditOpen, 0, 0, reinterpret_cast<void*>(bogus)), 1);
+    // An id that names no window, one the host destroyed, and a pointer that
+    // is no X id at all.
+    HostWindow destroyed;
+    const std::uintptr_t gone = destroyed.id();
+    destroyed.destroy();
+    for (std::uintptr_t bogus : {std::uintptr_t{0x1FFFFF0}, gone, std::uintptr_t{0x7FFF12345678}}) {
+        EXPECT_EQ(dispatch(effect, effEditOpen, 0, 0, reinterpret_cast<void*>(bogus)), 0) << bogus;
         idle(effect);
         VstKeyCode key{0, 12, 0};
-        dispatch(effect, effEditKeyDown, key.character, key.virt, nullptr, key.modifier);
+        EXPECT_EQ(dispatch(effect, effEditKeyDown, key.character, key.virt, nullptr, key.modifier), 0)
+            << "no editor is open to take keys";
         closeEditor();
     }
     EXPECT_EQ(xErrorCount(), errorsBefore);
+    EXPECT_EQ(openDescriptors(), descriptorsBefore);
     // Still fine with a real window afterwards.
     EXPECT_NE(openAndShow(), 0u);
 }
