@@ -123,9 +123,21 @@ with_display() {
     return 0
 }
 
+# A wineserver (and the desktop process it starts) inherits the pipes of the
+# program that happened to start it and keeps them while any program of the
+# prefix runs, so CTest would see that one test last until the end of the
+# run. The fixture starts it on no pipe of any test's, staying two minutes
+# after the last program ends.
+start_wineserver() {
+    with_display "$1"
+    WINEPREFIX=$1 setsid timeout --kill-after=10 60 wineserver -p120 </dev/null >/dev/null 2>&1 || true
+    WINEPREFIX=$1 setsid timeout --kill-after=10 120 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
 case "${1:-}" in
 --start)
     ensure_prefix "$2" "$3"
+    start_wineserver "$2"
     ;;
 --stop)
     if [ -d "$2" ]; then
