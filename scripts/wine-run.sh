@@ -110,6 +110,9 @@ ensure_prefix() {
         # for a click that never comes.
         WINEPREFIX=$prefix bounded 120 wine reg add 'HKCU\Software\Wine\WineDbg' \
             /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        # The server wineboot started ends within seconds; the next one is
+        # started where it belongs (start_wineserver).
+        WINEPREFIX=$prefix bounded 60 wineserver -w 2>/dev/null || true
         touch "$prefix/.ready"
     fi
     flock -u 9
