@@ -46,7 +46,16 @@ TEST(HostModule, LoadedAndUnloadedAHundredTimes) {
             ASSERT_GT(handlesAfterWarmUp, 0) << "the system reports open handles";
         }
     }
+#if defined(_WIN32) && !defined(_WIN64)
+    // A known fault of the 32-bit toolchain, not of this module: any DLL with
+    // C++ exceptions that it builds (an empty one with one try block shows
+    // it) registers its unwind tables at load through its own copy of the
+    // thread library, which gives the loading thread a record, a thread and
+    // an event handle, that no unload closes. Anything more is ours.
+    EXPECT_LE(openHandleCount() - handlesAfterWarmUp, 2 * 90);
+#else
     EXPECT_EQ(openHandleCount(), handlesAfterWarmUp);
+#endif
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
     // Sanitizers hold freed memory back on purpose; only a plain build says
     // anything about growth. The C++ runtime's exception reserve alone was
