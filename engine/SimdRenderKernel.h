@@ -16,7 +16,10 @@
 //   leaves those lanes bit for bit as they were;
 // - the peak is kept per lane with max(|acc|, peak), which like the scalar
 //   "replace only if strictly greater" ignores NaN, and the silence test asks
-//   whether the threshold is greater than every lane's peak.
+//   whether the threshold is greater than every lane's peak;
+// - work that cannot change a bit is left out: the strike add between
+//   strikes, the links past a fixed end that lies inside the last chunk, and
+//   the peak once the first chunk already holds a lane at the threshold.
 #pragma once
 
 #include <cstdint>
@@ -29,35 +32,32 @@ namespace {
 constexpr int kStretchFrames = 256;
 
 // One string of one key, copied out of the model for a stretch. Points are in
-// chunks of W: chunk c holds points 1 + c·W .. (c + 1)·W at index W + c·W, so
+// chunks of W: chunk c holds points 1 + c·W .. (c + 1)·W at index c·W, so
 // every load and store of the state is aligned and matches an earlier store
 // exactly; neighbours come from shifting adjacent chunks in registers (an
-// unaligned load straddling two recent stores would stall). The chunk before
-// the first holds point 0 in its last lane; it and everything past the last
-// point stay +0, which are the fixed ends.
+// unaligned load straddling two recent stores would stall). Everything past
+// the last point stays +0, as the fixed end does; point 0 is not stored.
 template <class V>
 struct LocalString {
     static constexpr int W = V::width;
-    static constexpr int kSize = kMaxPoints + 3 * W;
+    static constexpr int kSize = kMaxPoints + 2 * W;
     alignas(64) float x[kSize];
     alignas(64) float v[kSize];
 
-    // Only the padding that a sweep reads is cleared: the chunk before the first
-    // and everything from point n to the end of the chunk after the last.
+    // Only the padding that a sweep reads is cleared: everything from point n
+    // to the end of the chunk after the last.
     void load(const float* pos, const float* vel, int n) {
-        const int end = W + ((n - 2) / W + 2) * W;
-        std::memset(x, 0, sizeof(float) * W);
-        std::memset(v, 0, sizeof(float) * W);
-        std::memcpy(x + W, pos + 1, sizeof(float) * (n - 1));
-        std::memcpy(v + W, vel + 1, sizeof(float) * (n - 1));
-        std::memset(x + W + n - 1, 0, sizeof(float) * (end - (W + n - 1)));
-        std::memset(v + W + n - 1, 0, sizeof(float) * (end - (W + n - 1)));
+        const int end = ((n - 2) / W + 2) * W;
+        std::memcpy(x, pos + 1, sizeof(float) * (n - 1));
+        std::memcpy(v, vel + 1, sizeof(float) * (n - 1));
+        std::memset(x + n - 1, 0, sizeof(float) * (end - (n - 1)));
+        std::memset(v + n - 1, 0, sizeof(float) * (end - (n - 1)));
     }
     void store(float* pos, float* vel, int n) const {
-        std::memcpy(pos + 1, x + W, sizeof(float) * (n - 1));
-        std::memcpy(vel + 1, v + W, sizeof(float) * (n - 1));
+        std::memcpy(pos + 1, x, sizeof(float) * (n - 1));
+        std::memcpy(vel + 1, v, sizeof(float) * (n - 1));
     }
-    float at(int point) const { return x[point + W - 1]; }
+    float at(int point) const { return x[point - 1]; }
 };
 
 // Walks a string chunk by chunk, one chunk of links ahead of the integration:
@@ -70,12 +70,12 @@ struct Sweep {
     static constexpr int W = V::width;
     Vec x, v, link;
 
+    // Point 0, the fixed end, enters the first links as +0.
     Sweep(const LocalString<V>& s, Vec t, Vec d) {
-        const Vec x0 = V::load(s.x);
-        const Vec v0 = V::load(s.v);
-        x = V::load(s.x + W);
-        v = V::load(s.v + W);
-        link = linkOf(x0, v0, x, v, t, d);
+        const Vec end = V::splat(0.0f);
+        x = V::load(s.x);
+        v = V::load(s.v);
+        link = linkOf(end, end, x, v, t, d);
     }
     static Vec linkOf(Vec xBefore, Vec vBefore, Vec x1, Vec v1, Vec t, Vec d) {
         const Vec dv = V::sub(V::shiftInFromLeft(vBefore, v1), v1);
@@ -84,20 +84,25 @@ struct Sweep {
     }
     // Increment of chunk c; loads chunk c + 1 and its links for the next call.
     Vec force(const LocalString<V>& s, int c, Vec t, Vec d, Vec loss) {
-        nextX = V::load(s.x + 2 * W + c * W);
-        nextV = V::load(s.v + 2 * W + c * W);
+        nextX = V::load(s.x + W + c * W);
+        nextV = V::load(s.v + W + c * W);
         nextLink = linkOf(x, v, nextX, nextV, t, d);
         const Vec right = V::shiftInFromRight(link, nextLink);
         return V::sub(V::sub(link, right), V::mul(loss, v));
     }
-    Vec step(LocalString<V>& s, int c, Vec acc, Vec peak) {
+    // The same for a last chunk that holds the fixed end: its top lane is
+    // cleared afterwards, so what enters there does not matter.
+    Vec forceBeforeEnd(Vec loss) const {
+        const Vec right = V::shiftInFromRight(link, link);
+        return V::sub(V::sub(link, right), V::mul(loss, v));
+    }
+    void step(LocalString<V>& s, int c, Vec acc) {
         const Vec vNew = V::add(v, acc);
-        V::store(s.v + W + c * W, vNew);
-        V::store(s.x + W + c * W, V::add(x, vNew));
+        V::store(s.v + c * W, vNew);
+        V::store(s.x + c * W, V::add(x, vNew));
         x = nextX;
         v = nextV;
         link = nextLink;
-        return V::larger(V::abs(acc), peak);
     }
     Vec nextX, nextV, nextLink;
 };
@@ -126,6 +131,7 @@ public:
         loss = V::splat(m->loss[k]);
         threshold = V::splat(kSilenceLevel / m->frequency[k]);
         lastKeep = V::lanesUpTo((n - 1) - lastChunk * W);
+        lastChunkFull = (n - 1) - lastChunk * W == W;
         strikeLaneMask = V::andNot(V::lanesUpTo(strikeLane), V::lanesUpTo(strikeLane + 1));
         raw = m->strikeRaw[k];
         smooth = m->strikeSmooth[k];
@@ -140,38 +146,68 @@ public:
     // One sample; adds the pick-ups into sumL/sumR and clears `sounding` when
     // the key falls silent (it still contributes to this sample).
     void sample(float& sumL, float& sumR) {
-        const Vec negativeZero = V::splat(-0.0f);
-        Vec strike = negativeZero;
-        if (strikeLeft > 0) {
+        // Without a strike nothing is added: adding -0.0 would change no bit.
+        const bool striking = strikeLeft > 0;
+        Vec strike = V::splat(-0.0f);
+        if (striking) {
             --strikeLeft;
             const float value = raw[strikeLeft] * gainRaw + smooth[strikeLeft] * gainSmooth;
-            strike = V::bitOr(V::bitAnd(strikeLaneMask, V::splat(value)), V::andNot(strikeLaneMask, negativeZero));
+            strike = V::bitOr(V::bitAnd(strikeLaneMask, V::splat(value)), V::andNot(strikeLaneMask, strike));
         }
 
+        // The key can only fall silent when no lane reaches the threshold.
+        // Once a lane of the first chunk does, the rest of the sweep need not
+        // keep a peak at all, which saves two vector operations per chunk for
+        // nearly every sounding key.
+        Sweep<V> sa(a, tA, d);
+        Sweep<V> sb(b, tB, d);
         // One running peak per string keeps the two max chains apart.
         Vec peakA = V::splat(0.0f);
         Vec peakB = peakA;
-        Sweep<V> sa(a, tA, d);
-        Sweep<V> sb(b, tB, d);
-        for (int c = 0; c <= lastChunk; ++c) {
-            Vec accA = sa.force(a, c, tA, d, loss);
-            Vec accB = sb.force(b, c, tB, d, loss);
-            if (c == strikeChunk) {
-                accA = V::add(accA, strike);
-                accB = V::add(accB, strike);
-            }
-            if (c == lastChunk) {
-                accA = V::bitAnd(accA, lastKeep);
-                accB = V::bitAnd(accB, lastKeep);
-            }
-            peakA = sa.step(a, c, accA, peakA);
-            peakB = sb.step(b, c, accB, peakB);
+        advance<true>(sa, sb, 0, 0, striking, strike, peakA, peakB);
+        if (strikeLeft > 0 || !V::allGreater(threshold, V::larger(peakA, peakB))) {
+            advance<false>(sa, sb, 1, lastChunk, striking, strike, peakA, peakB);
+        } else {
+            advance<true>(sa, sb, 1, lastChunk, striking, strike, peakA, peakB);
+            if (V::allGreater(threshold, V::larger(peakA, peakB))) sounding = false;
         }
 
         sumL = (b.at(tapLeft) + a.at(tapLeft)) + sumL;
         sumR = (b.at(tapRight) + a.at(tapRight)) + sumR;
+    }
 
-        if (strikeLeft <= 0 && V::allGreater(threshold, V::larger(peakA, peakB))) sounding = false;
+    // Chunks first..last of both strings. The last chunk's links to its right
+    // come from the next chunk only when the string fills it; otherwise the
+    // fixed end lies inside it and the lane that would take the next chunk's
+    // link is cleared anyway.
+    template <bool keepPeak>
+    [[gnu::always_inline]] void advance(Sweep<V>& sa, Sweep<V>& sb, int first, int last, bool striking, Vec strike,
+                                        Vec& peakA, Vec& peakB) {
+        for (int c = first; c <= last; ++c) {
+            const bool final = c == lastChunk;
+            Vec accA, accB;
+            if (final && !lastChunkFull) {
+                accA = sa.forceBeforeEnd(loss);
+                accB = sb.forceBeforeEnd(loss);
+            } else {
+                accA = sa.force(a, c, tA, d, loss);
+                accB = sb.force(b, c, tB, d, loss);
+            }
+            if (striking && c == strikeChunk) {
+                accA = V::add(accA, strike);
+                accB = V::add(accB, strike);
+            }
+            if (final) {
+                accA = V::bitAnd(accA, lastKeep);
+                accB = V::bitAnd(accB, lastKeep);
+            }
+            sa.step(a, c, accA);
+            sb.step(b, c, accB);
+            if constexpr (keepPeak) {
+                peakA = V::larger(V::abs(accA), peakA);
+                peakB = V::larger(V::abs(accB), peakB);
+            }
+        }
     }
 
     void end() {
@@ -188,6 +224,7 @@ private:
     LocalString<V> b;
     KeyModel* m;
     int k, n, lastChunk, strikeChunk, tapLeft, tapRight;
+    bool lastChunkFull;
     Vec tA, tB, d, loss, threshold, lastKeep, strikeLaneMask;
     const float* raw;
     const float* smooth;
