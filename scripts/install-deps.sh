@@ -33,5 +33,16 @@ for package in "${missing[@]}"; do
     break
   fi
 done
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# A mirror caught mid-sync fails the index download for a while: try again.
+for attempt in 1 2 3 4 5; do
+  $sudo apt-get update -qq && break
+  echo "apt-get update failed (attempt $attempt), retrying in $((attempt * 20)) s"
+  sleep $((attempt * 20))
+done
+for attempt in 1 2 3; do
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" && exit 0
+  echo "apt-get install failed (attempt $attempt), retrying"
+  sleep 30
+  $sudo apt-get update -qq || true
+done
+exit 1
