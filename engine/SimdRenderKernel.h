@@ -11,7 +11,7 @@
 //   the same order as in the scalar code, with the fixed ends read as +0;
 // - the force pass runs one chunk ahead of the integration pass in the same
 //   sweep, so every force is still formed from the state at the start of the
-//   sample, without a round trip through memory;
+//   sample;
 // - the strike is added as a vector holding -0.0 in every other lane, which
 //   leaves those lanes bit for bit as they were;
 // - the peak is kept per lane with max(|acc|, peak), which like the scalar
@@ -33,10 +33,11 @@ constexpr int kStretchFrames = 256;
 
 // One string of one key, copied out of the model for a stretch. Points are in
 // chunks of W: chunk c holds points 1 + c·W .. (c + 1)·W at index c·W, so
-// every load and store of the state is aligned and matches an earlier store
-// exactly; neighbours come from shifting adjacent chunks in registers (an
-// unaligned load straddling two recent stores would stall). Everything past
-// the last point stays +0, as the fixed end does; point 0 is not stored.
+// chunks are loaded and stored aligned. Left neighbours are one unaligned
+// load, taken before the chunk to the left is overwritten; measured on every
+// width, that costs less than shifting two chunks in registers, but not for
+// the first chunk, whose left neighbour is the fixed end. Everything past the last point stays +0, as the
+// fixed end does; point 0 is not stored.
 template <class V>
 struct LocalString {
     static constexpr int W = V::width;
@@ -75,18 +76,20 @@ struct Sweep {
         const Vec end = V::splat(0.0f);
         x = V::load(s.x);
         v = V::load(s.v);
-        link = linkOf(end, end, x, v, t, d);
+        link = linkOf(V::shiftInFromLeft(end, x), V::shiftInFromLeft(end, v), x, v, t, d);
     }
-    static Vec linkOf(Vec xBefore, Vec vBefore, Vec x1, Vec v1, Vec t, Vec d) {
-        const Vec dv = V::sub(V::shiftInFromLeft(vBefore, v1), v1);
-        const Vec dx = V::sub(V::shiftInFromLeft(xBefore, x1), x1);
+    // The links left of the points x1, v1, from their left neighbours.
+    static Vec linkOf(Vec xLeft, Vec vLeft, Vec x1, Vec v1, Vec t, Vec d) {
+        const Vec dv = V::sub(vLeft, v1);
+        const Vec dx = V::sub(xLeft, x1);
         return V::add(V::mul(d, dv), V::mul(t, dx));
     }
     // Increment of chunk c; loads chunk c + 1 and its links for the next call.
     Vec force(const LocalString<V>& s, int c, Vec t, Vec d, Vec loss) {
         nextX = V::load(s.x + W + c * W);
         nextV = V::load(s.v + W + c * W);
-        nextLink = linkOf(x, v, nextX, nextV, t, d);
+        // Chunk c still holds the old state here: it is stored after this.
+        nextLink = linkOf(V::loadu(s.x + W - 1 + c * W), V::loadu(s.v + W - 1 + c * W), nextX, nextV, t, d);
         const Vec right = V::shiftInFromRight(link, nextLink);
         return V::sub(V::sub(link, right), V::mul(loss, v));
     }
