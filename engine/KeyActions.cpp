@@ -27,8 +27,10 @@ void KeyModel::noteOn(int key, int velocity) {
 }
 
 // The key rings on; the render kernel switches it off once it is quiet.
-void KeyModel::noteOff(int key) {
-    if (pedalHeld == 0) loss[key] = releaseLoss[key];
+void KeyModel::noteOff(int key) { noteOff(key, pedalHeld != 0); }
+
+void KeyModel::noteOff(int key, bool pedalDown) {
+    if (!pedalDown) loss[key] = releaseLoss[key];
     strikeLeft[key] = 0;
     strikeGainRaw[key] = 0.0f;
     strikeGainSmooth[key] = 0.0f;
@@ -39,8 +41,11 @@ void KeyModel::sustainDown() { pedalHeld = 1; }
 
 void KeyModel::sustainUp() {
     pedalHeld = 0;
-    for (int k = 0; k < kNumKeys; ++k)
-        if (held[k] == 0 && active[k] != 0) loss[k] = releaseLoss[k];
+    for (int k = 0; k < kNumKeys; ++k) pedalReleased(k);
+}
+
+void KeyModel::pedalReleased(int key) {
+    if (held[key] == 0 && active[key] != 0) loss[key] = releaseLoss[key];
 }
 
 // Silences at once and freezes the strings; the next note-on resumes from there.

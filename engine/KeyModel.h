@@ -91,6 +91,10 @@ public:
     void sustainDown();
     void sustainUp();
     void allNotesOff();
+    // One key's share of the pedal and release actions, for a thread that
+    // owns the key and follows the pedal itself; pedalHeld is left alone.
+    void noteOff(int key, bool pedalDown);
+    void pedalReleased(int key);
 };
 
 void renderKeys(RenderJob* job);

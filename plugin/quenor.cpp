@@ -16,16 +16,20 @@ constexpr VstInt32 kVendorVersion = 100;
 bool isValidProgram(VstInt32 program) { return static_cast<std::uint32_t>(program) < kNumPrograms; }
 bool isValidParameter(VstInt32 index) { return static_cast<std::uint32_t>(index) < kNumParameters; }
 
-void runRenderJob(void* job) { renderKeys(static_cast<RenderJob*>(job)); }
+void runJob(void* job) { runBlockJob(*static_cast<BlockJob*>(job)); }
 
 // Below this many string points times frames, waking a worker costs more than
 // the share of the work it would take (measured in the benchmarks, bench/README.md).
 constexpr std::int64_t kWorkWorthAPass = 150000;
 
-std::int64_t soundingPoints(const KeyModel& keys) {
+// The keys sounding as the block starts and those struck within it.
+std::int64_t blockPoints(const KeyModel& keys, const BlockEvent* events, int count) {
     std::int64_t points = 0;
     for (int k = 0; k < kNumKeys; ++k)
         if (keys.active[k] != 0) points += 2 * (keys.segments[k] - 1);
+    for (int i = 0; i < count; ++i)
+        if (events[i].on != 0 && events[i].key < kNumKeys && keys.active[events[i].key] == 0)
+            points += 2 * (keys.segments[events[i].key] - 1);
     return points;
 }
 
@@ -133,19 +137,6 @@ VstInt32 quenor::processEvents(VstEvents* list) {
     return 1;
 }
 
-void quenor::applyEvent(const NoteEvent& event) {
-    if (event.key == kPedalKey) {
-        if (event.on)
-            keys.sustainDown();
-        else
-            keys.sustainUp();
-    } else if (event.on) {
-        keys.noteOn(event.key, event.velocity);
-    } else {
-        keys.noteOff(event.key);
-    }
-}
-
 void quenor::processReplacing(float**, float** outputs, VstInt32 frames) {
     if (isSuspended()) return;
     float* left = outputs[0];
@@ -153,15 +144,12 @@ void quenor::processReplacing(float**, float** outputs, VstInt32 frames) {
     updateCoefficients();
     pool->followCallerScheduling(frames);
     for (VstInt32 remaining = frames; remaining > 0;) {
-        while (events.head() && events.head()->delta <= 0) {
-            applyEvent(*events.head());
-            events.recycleHead();
-        }
-        // A stretch ends at the next event and never outgrows the mix buffers,
-        // whatever the host announced as its block size.
+        // A piece never outgrows the mix buffers, whatever the host announced
+        // as its block size. It may be empty when a burst of events at one
+        // frame overflows blockEvents; the next piece takes the rest.
         VstInt32 n = std::min(remaining, mixCapacity);
-        if (events.head() && events.head()->delta < n) n = events.head()->delta;
-        renderBlock(left, right, n);
+        const int eventCount = takeEvents(n);
+        renderBlock(left, right, n, eventCount);
         events.advance(n);
         left += n;
         right += n;
@@ -169,18 +157,37 @@ void quenor::processReplacing(float**, float** outputs, VstInt32 frames) {
     }
 }
 
-void quenor::renderBlock(float* left, float* right, int frames) {
+int quenor::takeEvents(VstInt32& frames) {
+    int count = 0;
+    for (const NoteEvent* event = events.head(); event && event->delta < frames; event = events.head()) {
+        const std::int32_t frame = std::max(event->delta, 0);
+        if (count == kMaxBlockEvents) {
+            frames = frame;
+            break;
+        }
+        blockEvents[count++] = {frame, event->key, event->velocity, event->on};
+        events.recycleHead();
+    }
+    return count;
+}
+
+void quenor::renderBlock(float* left, float* right, int frames, int eventCount) {
     const int workers = pool->workerCount();
-    RenderJob jobs[WorkerPool::kMaxWorkers];
+    const bool pedalDown = keys.pedalHeld != 0;
+    BlockJob jobs[WorkerPool::kMaxWorkers];
     for (int w = 0; w < workers; ++w)
-        jobs[w] = {w, workers, &keys, mixBuffers[w].left.get(), mixBuffers[w].right.get(), frames};
+        jobs[w] = {{w, workers, &keys, mixBuffers[w].left.get(), mixBuffers[w].right.get(), frames},
+                   blockEvents.data(),
+                   eventCount,
+                   pedalDown};
     // Every key's samples are the same whichever thread renders it, and the
     // buffers and the mix stay per worker: running the jobs here changes no sample.
-    for (int w = 0; w < workers; ++w) pool->setJob(w, runRenderJob, &jobs[w]);
-    if (workers == 1 || soundingPoints(keys) * frames < kWorkWorthAPass)
+    for (int w = 0; w < workers; ++w) pool->setJob(w, runJob, &jobs[w]);
+    if (workers == 1 || blockPoints(keys, blockEvents.data(), eventCount) * frames < kWorkWorthAPass)
         pool->runAllOnCallingThread();
     else
         pool->runAll();
+    keys.pedalHeld = pedalAfter(pedalDown, blockEvents.data(), eventCount) ? 1 : 0;
     mixWorkers(
         mixBuffers.data(), workers, [this] { return loadParameter(currentProgram(), kVolume); }, left, right,
         frames);

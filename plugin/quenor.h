@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "engine/KeyModel.h"
+#include "plugin/BlockJob.h"
 #include "plugin/EventQueue.h"
 #include "plugin/OutputMix.h"
 #include "plugin/ProgramRecord.h"
@@ -86,8 +87,10 @@ private:
     void showInEditor(int index, float value);
 
     void updateCoefficients();
-    void applyEvent(const NoteEvent& event);
-    void renderBlock(float* left, float* right, int frames);
+    // Moves the queued events due within the next frames into blockEvents and
+    // answers their count; shortens frames when they do not all fit.
+    int takeEvents(VstInt32& frames);
+    void renderBlock(float* left, float* right, int frames, int eventCount);
     bool allocateMixBuffers(int frames);
 
     std::atomic<std::uint32_t> paramDirty{0};
@@ -97,5 +100,8 @@ private:
     std::array<MixBuffer, WorkerPool::kMaxWorkers> mixBuffers;
     int mixCapacity = 0;  // frames each mix buffer holds
     EventQueue events;
+    // Events of the block being rendered; a block with more is rendered in pieces.
+    static constexpr int kMaxBlockEvents = 1024;
+    std::array<BlockEvent, kMaxBlockEvents> blockEvents;
     std::unique_ptr<WorkerPool> pool;
 };

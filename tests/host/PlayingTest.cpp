@@ -220,3 +220,32 @@ TEST_F(Playing, OutputDoesNotDependOnHowTheHostCutsBlocks) {
         EXPECT_EQ(perform(fresh.effect(), piece, total, block), reference) << "block " << block;
     }
 }
+
+// More events in one block than the plug-in takes into a single pass, most of
+// them at one frame: the block is rendered in pieces, and the result is the
+// same as with the events spread over one-frame and 64-frame blocks.
+TEST_F(Playing, AFloodOfEventsInOneBlockPlaysAsWhenSpreadOverSmallBlocks) {
+    std::vector<TimedMessage> flood;
+    for (int j = 0; j < 1500; ++j) {
+        const auto note = static_cast<unsigned char>(21 + (j * 37) % 88);
+        if (j % 50 == 0)
+            flood.push_back({10, 0xB0, 64, static_cast<unsigned char>(j % 100 == 0 ? 127 : 0)});
+        else if (j % 3 == 2)
+            flood.push_back({10, 0x80, note, 0});
+        else
+            flood.push_back({10, 0x90, note, static_cast<unsigned char>(1 + j % 127)});
+    }
+    for (int f = 11; f < 500; ++f) {
+        flood.push_back({f, 0x90, static_cast<unsigned char>(21 + (f * 11) % 88), 80});
+        flood.push_back({f, static_cast<unsigned char>(f % 7 == 0 ? 0xB0 : 0x80),
+                         static_cast<unsigned char>(f % 7 == 0 ? 64 : 21 + (f * 5) % 88),
+                         static_cast<unsigned char>(f % 14 == 0 ? 127 : 0)});
+    }
+    const std::int64_t total = 2048;
+    const StereoBuffer oneBlock = perform(a.effect(), flood, total, 512);
+    EXPECT_FALSE(allZero(oneBlock, 0, total));
+    for (VstInt32 block : {1, 64}) {
+        PluginInstance fresh(library);
+        EXPECT_EQ(perform(fresh.effect(), flood, total, block), oneBlock) << "block " << block;
+    }
+}
