@@ -1,6 +1,7 @@
 #include "plugin/quenor.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <new>
 
@@ -17,10 +18,6 @@ bool isValidProgram(VstInt32 program) { return static_cast<std::uint32_t>(progra
 bool isValidParameter(VstInt32 index) { return static_cast<std::uint32_t>(index) < kNumParameters; }
 
 void runJob(void* job) { runBlockJob(*static_cast<BlockJob*>(job)); }
-
-// Below this many string points times frames, waking a worker costs more than
-// the share of the work it would take (measured in the benchmarks, bench/README.md).
-constexpr std::int64_t kWorkWorthAPass = 150000;
 
 // The keys sounding as the block starts and those struck within it.
 std::int64_t blockPoints(const KeyModel& keys, const BlockEvent* events, int count) {
@@ -55,6 +52,7 @@ quenor::quenor(audioMasterCallback audioMaster, int workers) : AudioEffectX(audi
     programsAreChunks(true);
 
     pool = workers > 0 ? std::make_unique<WorkerPool>(workers) : std::make_unique<WorkerPool>();
+    planner = PassPlanner(pool->workerCount());
     if (!keys.prepare()) throw std::bad_alloc();
     // The coefficients follow once the programs are in place.
 
@@ -183,10 +181,22 @@ void quenor::renderBlock(float* left, float* right, int frames, int eventCount) 
     // Every key's samples are the same whichever thread renders it, and the
     // buffers and the mix stay per worker: running the jobs here changes no sample.
     for (int w = 0; w < workers; ++w) pool->setJob(w, runJob, &jobs[w]);
-    if (workers == 1 || blockPoints(keys, blockEvents.data(), eventCount) * frames < kWorkWorthAPass)
+    const std::int64_t work = blockPoints(keys, blockEvents.data(), eventCount) * frames;
+    if (workers == 1) {
         pool->runAllOnCallingThread();
-    else
-        pool->runAll();
+    } else {
+        const bool pass = planner.worthAPass(work);
+        const auto start = std::chrono::steady_clock::now();
+        if (pass)
+            pool->runAll();
+        else
+            pool->runAllOnCallingThread();
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (pass)
+            planner.renderedInAPass(work, seconds);
+        else
+            planner.renderedAlone(work, seconds);
+    }
     keys.pedalHeld = pedalAfter(pedalDown, blockEvents.data(), eventCount) ? 1 : 0;
     mixWorkers(
         mixBuffers.data(), workers, [this] { return loadParameter(currentProgram(), kVolume); }, left, right,

@@ -11,6 +11,7 @@
 #include "plugin/BlockJob.h"
 #include "plugin/EventQueue.h"
 #include "plugin/OutputMix.h"
+#include "plugin/PassPlanner.h"
 #include "plugin/ProgramRecord.h"
 #include "plugin/WorkerPool.h"
 #include "vst/AudioEffectX.h"
@@ -104,4 +105,5 @@ private:
     static constexpr int kMaxBlockEvents = 1024;
     std::array<BlockEvent, kMaxBlockEvents> blockEvents;
     std::unique_ptr<WorkerPool> pool;
+    PassPlanner planner{1};
 };
