@@ -36,8 +36,8 @@ constexpr int kStretchFrames = 256;
 // chunks are loaded and stored aligned. Left neighbours are one unaligned
 // load, taken before the chunk to the left is overwritten; measured on every
 // width, that costs less than shifting two chunks in registers, but not for
-// the first chunk, whose left neighbour is the fixed end. Everything past the last point stays +0, as the
-// fixed end does; point 0 is not stored.
+// the first chunk, whose left neighbour is the fixed end. Everything past the
+// last point stays +0, as the fixed end does; point 0 is not stored.
 template <class V>
 struct LocalString {
     static constexpr int W = V::width;

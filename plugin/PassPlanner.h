@@ -10,6 +10,7 @@
 
 class PassPlanner {
 public:
+    // With one worker there is never a pass.
     explicit PassPlanner(int workers);
 
     bool worthAPass(std::int64_t work);

@@ -182,21 +182,17 @@ void quenor::renderBlock(float* left, float* right, int frames, int eventCount) 
     // buffers and the mix stay per worker: running the jobs here changes no sample.
     for (int w = 0; w < workers; ++w) pool->setJob(w, runJob, &jobs[w]);
     const std::int64_t work = blockPoints(keys, blockEvents.data(), eventCount) * frames;
-    if (workers == 1) {
+    const bool pass = planner.worthAPass(work);
+    const auto start = std::chrono::steady_clock::now();
+    if (pass)
+        pool->runAll();
+    else
         pool->runAllOnCallingThread();
-    } else {
-        const bool pass = planner.worthAPass(work);
-        const auto start = std::chrono::steady_clock::now();
-        if (pass)
-            pool->runAll();
-        else
-            pool->runAllOnCallingThread();
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (pass)
-            planner.renderedInAPass(work, seconds);
-        else
-            planner.renderedAlone(work, seconds);
-    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (pass)
+        planner.renderedInAPass(work, seconds);
+    else
+        planner.renderedAlone(work, seconds);
     keys.pedalHeld = pedalAfter(pedalDown, blockEvents.data(), eventCount) ? 1 : 0;
     mixWorkers(
         mixBuffers.data(), workers, [this] { return loadParameter(currentProgram(), kVolume); }, left, right,
