@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <thread>
 
@@ -16,22 +14,11 @@ namespace editortest {
 
 namespace {
 
-constexpr int kWidth = 494;
-constexpr int kHeight = 238;
 int errors = 0;
 
 int countError(Display*, XErrorEvent*) {
     ++errors;
     return 0;
-}
-
-std::vector<std::uint8_t> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::uint32_t le32(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 void settle() {
@@ -40,34 +27,6 @@ void settle() {
 }
 
 }  // namespace
-
-testhost::RecordingHost& recorder() {
-    static testhost::RecordingHost host;
-    return host;
-}
-
-std::vector<VstInt32> editCalls(AEffect* effect) {
-    std::vector<VstInt32> result;
-    for (const testhost::HostCall& call : recorder().calls()) {
-        if (call.effect != effect) continue;
-        if (call.opcode == audioMasterBeginEdit) result.push_back(100 + call.index);
-        if (call.opcode == audioMasterEndEdit) result.push_back(200 + call.index);
-        if (call.opcode == audioMasterAutomate) result.push_back(300 + call.index);
-    }
-    return result;
-}
-
-AEffect* loadPlugin() {
-    // Kept loaded for the whole run, as a host keeps a plug-in it shows.
-    static const auto* library = new testhost::PluginLibrary;
-    recorder();  // active before the plug-in's first callback
-    AEffect* effect = library->entry()(testhost::RecordingHost::callback);
-    if (!effect) throw std::runtime_error("VSTPluginMain refused");
-    effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
-    return effect;
-}
-
-void unloadPlugin(AEffect* effect) { effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f); }
 
 Display* display() {
     static Display* connection = [] {
@@ -132,31 +91,32 @@ std::vector<std::uint32_t> screenshot(Window window, int width, int height) {
     return pixels;
 }
 
+int sameCount(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
+    int same = 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) same += a[i] == b[i];
+    return same;
+}
+
 std::vector<std::uint32_t> expectedPicture(const float values[4]) {
-    // The BMP read independently of the plug-in's decoder: bottom-up BGRx rows.
-    const std::vector<std::uint8_t> bmp = readFile(QUENOR_RESOURCE_DIR "/quenor4.bmp");
-    const std::uint32_t offset = le32(bmp.data() + 10);
+    const std::vector<std::uint32_t> rgb = editorhost::background();
     cairo_surface_t* canvas = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWidth, kHeight);
     auto* data = cairo_image_surface_get_data(canvas);
     const int stride = cairo_image_surface_get_stride(canvas);
     for (int y = 0; y < kHeight; ++y)
-        std::memcpy(data + y * stride, bmp.data() + offset + (kHeight - 1 - y) * kWidth * 4, kWidth * 4);
+        std::memcpy(data + y * stride, &rgb[static_cast<std::size_t>(y) * kWidth], kWidth * 4);
     cairo_surface_mark_dirty(canvas);
 
     cairo_surface_t* handle = cairo_image_surface_create_from_png(QUENOR_RESOURCE_DIR "/but.png");
     cairo_t* cr = cairo_create(canvas);
     for (int i = 0; i < 4; ++i) {
-        // Slider rectangle; the handle is drawn inside it and inside its travel.
-        const int viewLeft = 32 + 217 * (i / 2);
-        const int viewTop = 130 + 56 * (i % 2);
-        const float pixels = std::clamp(178.0f * values[i], -1.0e6f, 1.0e6f);
-        const int handleLeft = viewLeft + std::max(static_cast<int>(pixels) + 4, 4);
-        const int handleRight = std::min(handleLeft + 33, viewLeft + 215);
-        if (handleRight <= handleLeft) continue;
+        const editorhost::HandleColumns columns =
+            editorhost::handleColumns(i, values[i], cairo_image_surface_get_width(handle));
+        if (columns.right <= columns.left) continue;
+        const int viewTop = editorhost::sliderTop(i);
         cairo_save(cr);
-        cairo_rectangle(cr, handleLeft, viewTop, handleRight - handleLeft, 33);
+        cairo_rectangle(cr, columns.left, viewTop, columns.right - columns.left, 33);
         cairo_clip(cr);
-        cairo_set_source_surface(cr, handle, handleLeft, viewTop + 2);
+        cairo_set_source_surface(cr, handle, columns.left, viewTop + 2);
         cairo_paint(cr);
         cairo_restore(cr);
     }
@@ -213,33 +173,10 @@ void holdKey(unsigned long keysym, bool down) {
     XSync(display(), False);
 }
 
-float parameter(AEffect* effect, int index) { return effect->getParameter(effect, index); }
-
-VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
-    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
-}
-
-void EditorTest::SetUp() {
-    recorder().clear();
-    effect = loadPlugin();
-}
-
-void EditorTest::TearDown() {
-    closeEditor();
-    unloadPlugin(effect);
-}
-
 Window EditorTest::openAndShow() {
     EXPECT_TRUE(openEditor());
     idle(effect);
     return host.child();
 }
-
-void EditorTest::currentValues(float out[4]) const {
-    for (int i = 0; i < 4; ++i) out[i] = parameter(effect, i);
-}
-
-int sliderX(int index, float value) { return 32 + 217 * (index / 2) + 19 + static_cast<int>(value * 178.0f); }
-int sliderY(int index) { return 130 + 56 * (index % 2) + 16; }
 
 }  // namespace editortest

@@ -12,17 +12,22 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/HostHarness.h"
-#include "vst/VstInterface.h"
+#include "tests/host/EditorHostCommon.h"
 
 namespace editortest {
 
-// Records every callback the plug-in makes, in order.
-testhost::RecordingHost& recorder();
-std::vector<VstInt32> editCalls(AEffect* effect);
-
-AEffect* loadPlugin();
-void unloadPlugin(AEffect* effect);
+using editorhost::dispatch;
+using editorhost::editCalls;
+using editorhost::kHeight;
+using editorhost::kPixels;
+using editorhost::kWidth;
+using editorhost::loadPlugin;
+using editorhost::parameter;
+using editorhost::recorder;
+using editorhost::sliderLeft;
+using editorhost::sliderX;
+using editorhost::sliderY;
+using editorhost::unloadPlugin;
 
 // The test's own connection; errors on it are counted, not fatal.
 Display* display();
@@ -30,7 +35,7 @@ int xErrorCount();
 
 class HostWindow {
 public:
-    explicit HostWindow(int x = 0, int y = 0, int width = 494, int height = 238);
+    explicit HostWindow(int x = 0, int y = 0, int width = kWidth, int height = kHeight);
     ~HostWindow();
     HostWindow(const HostWindow&) = delete;
     HostWindow& operator=(const HostWindow&) = delete;
@@ -51,6 +56,9 @@ void idle(AEffect* effect, int calls = 3);
 // RGB of every pixel of window, row by row (0xRRGGBB).
 std::vector<std::uint32_t> screenshot(Window window, int width, int height);
 
+// Pixels equal in a and b, position by position.
+int sameCount(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b);
+
 // What the editor should show: the background with one handle per value.
 std::vector<std::uint32_t> expectedPicture(const float values[4]);
 bool savePng(const std::vector<std::uint32_t>& rgb, int width, int height, const std::string& path);
@@ -62,31 +70,16 @@ void releaseButton(unsigned button);
 void click(Window window, int x, int y, unsigned button = 1);
 void holdKey(unsigned long keysym, bool down);
 
-float parameter(AEffect* effect, int index);
-VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                   float opt = 0.0f);
-
 // One loaded plug-in instance with a host window, closed and released after
 // the test.
-class EditorTest : public ::testing::Test {
+class EditorTest : public editorhost::PluginInstanceTest {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
     bool openEditor() { return dispatch(effect, effEditOpen, 0, 0, host.asParent()) == 1; }
-    void closeEditor() { dispatch(effect, effEditClose); }
     // Opens, waits for the first picture and returns the editor's window.
     Window openAndShow();
-    std::vector<std::uint32_t> shot() { return screenshot(host.child(), 494, 238); }
-    // Reads the current program's four values back from the plug-in.
-    void currentValues(float out[4]) const;
+    std::vector<std::uint32_t> shot() { return screenshot(host.child(), kWidth, kHeight); }
 
-    AEffect* effect = nullptr;
     HostWindow host;
 };
-
-// The screen position of a value on slider index (the handle's grip point).
-int sliderX(int index, float value);
-int sliderY(int index);
 
 }  // namespace editortest

@@ -10,21 +10,11 @@ using namespace editortest;
 
 namespace {
 
-constexpr int kPixels = 494 * 238;
-
-int sameCount(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
-    int same = 0;
-    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) same += a[i] == b[i];
-    return same;
-}
-
 // A program chunk: four values and a name.
 struct ProgramChunk {
     float values[4];
     char name[24];
 };
-
-int left(int index) { return 32 + 217 * (index / 2); }
 
 }  // namespace
 
@@ -35,8 +25,9 @@ TEST_F(EditorTest, ClicksMapThePointerToValuesAndClamp) {
         float value;
     };
     // Far enough apart that no two presses count as a double click.
-    for (const Case c : {Case{left(1) + 19, 0.0f}, Case{left(1) + 197, 1.0f}, Case{left(1) + 2, 0.0f},
-                         Case{left(1) + 210, 1.0f}, Case{left(1) + 108, 0.5f}}) {
+    for (const Case c :
+         {Case{sliderLeft(1) + 19, 0.0f}, Case{sliderLeft(1) + 197, 1.0f}, Case{sliderLeft(1) + 2, 0.0f},
+          Case{sliderLeft(1) + 210, 1.0f}, Case{sliderLeft(1) + 108, 0.5f}}) {
         click(editor, c.x, sliderY(1));
         idle(effect);
         EXPECT_FLOAT_EQ(parameter(effect, 1), c.value) << c.x;
@@ -91,14 +82,14 @@ TEST_F(EditorTest, ShiftMovesATenthOfThePointer) {
     const int end = start + 150;
     movePointer(editor, end, sliderY(2));
     idle(effect);
-    const float pointed = static_cast<float>(end - (left(2) + 19)) / 178.0f;
+    const float pointed = static_cast<float>(end - (sliderLeft(2) + 19)) / 178.0f;
     EXPECT_FLOAT_EQ(parameter(effect, 2), anchor + (pointed - anchor) / 10.0f);
 
     // Shift let go mid-drag: the value jumps to the pointer.
     holdKey(XK_Shift_L, false);
     movePointer(editor, end - 1, sliderY(2));
     idle(effect);
-    EXPECT_FLOAT_EQ(parameter(effect, 2), static_cast<float>(end - 1 - (left(2) + 19)) / 178.0f);
+    EXPECT_FLOAT_EQ(parameter(effect, 2), static_cast<float>(end - 1 - (sliderLeft(2) + 19)) / 178.0f);
     releaseButton(1);
     idle(effect);
     EXPECT_EQ(editCalls(effect), (std::vector<VstInt32>{102, 202}));
@@ -208,20 +199,21 @@ TEST_F(EditorTest, ValuesBeyondTheRangeAreDrawnInsideTheTrack) {
     const std::vector<std::uint32_t> low = expectedPicture(clampedLow);
     // Row of slider 0: identical to a handle at 0.
     for (int y = 130; y < 163; ++y)
-        for (int x = 32; x < 249; ++x) ASSERT_EQ(picture[y * 494 + x], low[y * 494 + x]) << x << "," << y;
+        for (int x = 32; x < 249; ++x) ASSERT_EQ(picture[y * kWidth + x], low[y * kWidth + x]) << x << "," << y;
     // 1.1 leaves a partial handle ending at the travel's end; nothing past it.
     const float noHandles[4] = {40.0f, 40.0f, 40.0f, 40.0f};
     const std::vector<std::uint32_t> bare = expectedPicture(noHandles);
     for (int y = 186; y < 219; ++y)
-        for (int x = left(1) + 215; x < 249; ++x) ASSERT_EQ(picture[y * 494 + x], bare[y * 494 + x]) << x;
+        for (int x = sliderLeft(1) + 215; x < 249; ++x)
+            ASSERT_EQ(picture[y * kWidth + x], bare[y * kWidth + x]) << x;
     int handlePixels = 0;
     for (int y = 188; y < 220; ++y)
-        for (int x = left(1) + 199; x < left(1) + 215; ++x)
-            handlePixels += picture[y * 494 + x] != bare[y * 494 + x];
+        for (int x = sliderLeft(1) + 199; x < sliderLeft(1) + 215; ++x)
+            handlePixels += picture[y * kWidth + x] != bare[y * kWidth + x];
     EXPECT_GT(handlePixels, 100);
     // 40 is so far out that no handle is left to draw.
     for (int y = 130; y < 163; ++y)
-        for (int x = 249; x < 494; ++x) ASSERT_EQ(picture[y * 494 + x], bare[y * 494 + x]) << x;
+        for (int x = 249; x < 494; ++x) ASSERT_EQ(picture[y * kWidth + x], bare[y * kWidth + x]) << x;
 }
 
 TEST_F(EditorTest, ChangesWhileClosedShowOnReopening) {

@@ -13,14 +13,6 @@ using namespace editortest;
 
 namespace {
 
-int sameCount(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
-    int same = 0;
-    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) same += a[i] == b[i];
-    return same;
-}
-
-constexpr int kPixels = 494 * 238;
-
 int openDescriptors() {
     int count = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
@@ -117,7 +109,7 @@ TEST_F(EditorTest, HostDestroyingItsWindowFirstIsSurvived) {
     idle(effect);
     float values[4];
     currentValues(values);
-    EXPECT_EQ(sameCount(screenshot(second.child(), 494, 238), expectedPicture(values)), kPixels);
+    EXPECT_EQ(sameCount(screenshot(second.child(), kWidth, kHeight), expectedPicture(values)), kPixels);
     closeEditor();
 }
 
@@ -149,7 +141,7 @@ TEST_F(EditorTest, TwoInstancesOpenAtOnceKeepToThemselves) {
     float otherValues[4];
     for (int i = 0; i < 4; ++i) otherValues[i] = parameter(other, i);
     EXPECT_EQ(sameCount(shot(), expectedPicture(values)), kPixels);
-    EXPECT_EQ(sameCount(screenshot(otherHost.child(), 494, 238), expectedPicture(otherValues)), kPixels);
+    EXPECT_EQ(sameCount(screenshot(otherHost.child(), kWidth, kHeight), expectedPicture(otherValues)), kPixels);
 
     // A click in the first editor, with both idling, changes only the first.
     click(host.child(), sliderX(1, 0.5f), sliderY(1));

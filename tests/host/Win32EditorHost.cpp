@@ -2,10 +2,8 @@
 
 #include <gdiplus.h>
 
-#include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace wineditor {
@@ -16,15 +14,6 @@ constexpr char kHostClass[] = "QuenorTestHostWindow";
 
 // Modifiers held by holdKey, as MK_ flags for the mouse messages.
 WPARAM heldModifiers = 0;
-
-std::vector<std::uint8_t> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::uint32_t le32(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 LPARAM clientPoint(int x, int y) {
     return MAKELPARAM(static_cast<WORD>(static_cast<short>(x)), static_cast<WORD>(static_cast<short>(y)));
@@ -77,46 +66,11 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM list) {
 
 }  // namespace
 
-testhost::RecordingHost& recorder() {
-    static testhost::RecordingHost host;
-    return host;
-}
-
-std::vector<VstInt32> editCalls(AEffect* effect) {
-    std::vector<VstInt32> result;
-    for (const testhost::HostCall& call : recorder().calls()) {
-        if (call.effect != effect) continue;
-        if (call.opcode == audioMasterBeginEdit) result.push_back(100 + call.index);
-        if (call.opcode == audioMasterEndEdit) result.push_back(200 + call.index);
-        if (call.opcode == audioMasterAutomate) result.push_back(300 + call.index);
-    }
-    return result;
-}
-
-namespace {
-
-const testhost::PluginLibrary& library() {
-    // Kept loaded for the whole run, as a host keeps a plug-in it shows.
-    static const auto* loaded = new testhost::PluginLibrary;
-    return *loaded;
-}
-
-}  // namespace
-
-AEffect* loadPlugin() {
-    recorder();  // active before the plug-in's first callback
-    AEffect* effect = library().entry()(testhost::RecordingHost::callback);
-    if (!effect) throw std::runtime_error("VSTPluginMain refused");
-    effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
-    return effect;
-}
-
-void unloadPlugin(AEffect* effect) { effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f); }
-
 HMODULE pluginModule() {
     HMODULE module = nullptr;
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(reinterpret_cast<void*>(library().entry())), &module);
+                       reinterpret_cast<LPCSTR>(reinterpret_cast<void*>(editorhost::pluginLibrary().entry())),
+                       &module);
     return module;
 }
 
@@ -216,33 +170,19 @@ std::vector<std::uint32_t> screenshot(HWND window, int width, int height) {
 }
 
 Picture expectedPicture(const float values[4]) {
-    // The BMP read independently of the plug-in's decoder: bottom-up BGRx
-    // rows, which as little-endian words are 0x..RRGGBB.
-    const std::vector<std::uint8_t> bmp = readFile(QUENOR_RESOURCE_DIR "/quenor4.bmp");
-    if (bmp.size() < 54) throw std::runtime_error("cannot read the background");
-    const std::uint32_t offset = le32(bmp.data() + 10);
-    if (bmp.size() < offset + static_cast<std::size_t>(kPixels) * 4) throw std::runtime_error("short background");
     Picture picture;
-    picture.rgb.resize(kPixels);
+    picture.rgb = editorhost::background();
     picture.skipped.assign(kPixels, false);
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x)
-            picture.rgb[y * kWidth + x] =
-                le32(bmp.data() + offset + ((kHeight - 1 - y) * kWidth + x) * 4) & 0xFFFFFF;
 
     const HandlePicture& handle = handlePicture();
     for (int i = 0; i < 4; ++i) {
-        // The handle is drawn inside its slider's rectangle and inside its travel.
-        const int viewLeft = sliderLeft(i);
-        const int viewTop = 130 + 56 * (i % 2);
-        const float pixels = std::clamp(178.0f * values[i], -1.0e6f, 1.0e6f);
-        const int handleLeft = viewLeft + std::max(static_cast<int>(pixels) + 4, 4);
-        const int handleRight = std::min(handleLeft + handle.width, viewLeft + 215);
+        const editorhost::HandleColumns columns = editorhost::handleColumns(i, values[i], handle.width);
+        const int viewTop = editorhost::sliderTop(i);
         for (int y = viewTop; y < viewTop + 33 && y < kHeight; ++y) {
             const int row = y - (viewTop + 2);
             if (row < 0 || row >= handle.height) continue;
-            for (int x = handleLeft; x < handleRight && x < kWidth; ++x) {
-                const std::uint32_t argb = handle.argb[row * handle.width + (x - handleLeft)];
+            for (int x = columns.left; x < columns.right && x < kWidth; ++x) {
+                const std::uint32_t argb = handle.argb[row * handle.width + (x - columns.left)];
                 const std::uint32_t alpha = argb >> 24;
                 if (alpha == 255) picture.rgb[y * kWidth + x] = argb & 0xFFFFFF;
                 if (alpha != 0 && alpha != 255) picture.skipped[y * kWidth + x] = true;
@@ -332,23 +272,15 @@ void wheel(HWND window, int x, int y, int delta) {
                  clientPoint(onScreen.x, onScreen.y));
 }
 
-float parameter(AEffect* effect, int index) { return effect->getParameter(effect, index); }
-
-VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
-    return effect->dispatcher(effect, opcode, index, value, ptr, opt);
-}
-
 void EditorTest::SetUp() {
     holdKey(VK_SHIFT, false);
     holdKey(VK_CONTROL, false);
     handlePicture();  // decoded before the plug-in starts anything
-    recorder().clear();
-    effect = loadPlugin();
+    PluginInstanceTest::SetUp();
 }
 
 void EditorTest::TearDown() {
-    closeEditor();
-    unloadPlugin(effect);
+    PluginInstanceTest::TearDown();
     holdKey(VK_SHIFT, false);
     holdKey(VK_CONTROL, false);
 }
@@ -359,18 +291,10 @@ HWND EditorTest::openAndShow() {
     return host.child();
 }
 
-void EditorTest::currentValues(float out[4]) const {
-    for (int i = 0; i < 4; ++i) out[i] = parameter(effect, i);
-}
-
 int EditorTest::differenceFromValues() {
     float values[4];
     currentValues(values);
     return differingPixels(shot(), expectedPicture(values));
 }
-
-int sliderLeft(int index) { return 32 + 217 * (index / 2); }
-int sliderX(int index, float value) { return sliderLeft(index) + 19 + static_cast<int>(value * 178.0f); }
-int sliderY(int index) { return 130 + 56 * (index % 2) + 16; }
 
 }  // namespace wineditor

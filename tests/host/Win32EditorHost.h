@@ -13,23 +13,22 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/HostHarness.h"
-#include "vst/VstInterface.h"
+#include "tests/host/EditorHostCommon.h"
 
 namespace wineditor {
 
-constexpr int kWidth = 494;
-constexpr int kHeight = 238;
-constexpr int kPixels = kWidth * kHeight;
-
-// Records every callback the plug-in makes, in order.
-testhost::RecordingHost& recorder();
-// Begin (100 + index), end (200 + index) and automation (300 + index) calls
-// of effect, in order.
-std::vector<VstInt32> editCalls(AEffect* effect);
-
-AEffect* loadPlugin();
-void unloadPlugin(AEffect* effect);
+using editorhost::dispatch;
+using editorhost::editCalls;
+using editorhost::kHeight;
+using editorhost::kPixels;
+using editorhost::kWidth;
+using editorhost::loadPlugin;
+using editorhost::parameter;
+using editorhost::recorder;
+using editorhost::sliderLeft;
+using editorhost::sliderX;
+using editorhost::sliderY;
+using editorhost::unloadPlugin;
 // The DLL's module handle, found from its entry point's address.
 HMODULE pluginModule();
 
@@ -97,34 +96,21 @@ void otherClick(HWND window, int x, int y, bool right);
 // window's client area; the message carries screen coordinates.
 void wheel(HWND window, int x, int y, int delta);
 
-float parameter(AEffect* effect, int index);
-VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                   float opt = 0.0f);
-
 // One loaded plug-in instance with a host window, closed and released after
-// the test.
-class EditorTest : public ::testing::Test {
+// the test; no modifier key held at either end.
+class EditorTest : public editorhost::PluginInstanceTest {
 protected:
     void SetUp() override;
     void TearDown() override;
 
     bool openEditor() { return dispatch(effect, effEditOpen, 0, 0, host.asParent()) == 1; }
-    void closeEditor() { dispatch(effect, effEditClose); }
     // Opens, lets the first picture be painted and returns the editor's window.
     HWND openAndShow();
     std::vector<std::uint32_t> shot() { return screenshot(host.child()); }
-    // Reads the current program's four values back from the plug-in.
-    void currentValues(float out[4]) const;
     // Differing pixels between the editor and the picture of its values.
     int differenceFromValues();
 
-    AEffect* effect = nullptr;
     HostWindow host;
 };
-
-// The client position of a value on slider index (the handle's grip point).
-int sliderLeft(int index);
-int sliderX(int index, float value);
-int sliderY(int index);
 
 }  // namespace wineditor
