@@ -16,18 +16,7 @@
 
 namespace editortest {
 
-using editorhost::dispatch;
-using editorhost::editCalls;
-using editorhost::kHeight;
-using editorhost::kPixels;
-using editorhost::kWidth;
-using editorhost::loadPlugin;
-using editorhost::parameter;
-using editorhost::recorder;
-using editorhost::sliderLeft;
-using editorhost::sliderX;
-using editorhost::sliderY;
-using editorhost::unloadPlugin;
+using namespace editorhost;
 
 // The test's own connection; errors on it are counted, not fatal.
 Display* display();

@@ -17,18 +17,7 @@
 
 namespace wineditor {
 
-using editorhost::dispatch;
-using editorhost::editCalls;
-using editorhost::kHeight;
-using editorhost::kPixels;
-using editorhost::kWidth;
-using editorhost::loadPlugin;
-using editorhost::parameter;
-using editorhost::recorder;
-using editorhost::sliderLeft;
-using editorhost::sliderX;
-using editorhost::sliderY;
-using editorhost::unloadPlugin;
+using namespace editorhost;
 // The DLL's module handle, found from its entry point's address.
 HMODULE pluginModule();
 

@@ -231,7 +231,9 @@ TEST_F(RenderTool, WritesSixteenAndTwentyFourBitIntegerOrFloatSamples) {
             }
             if (audio.left[i] != std::nearbyint(exact.left[i] * 32768.0f) / 32768.0f) ++unlikeRounding;
         }
-        if (std::string(bits) == "16") EXPECT_GT(unlikeRounding, exact.frames() / 10) << "no dither";
+        if (std::string(bits) == "16") {
+            EXPECT_GT(unlikeRounding, exact.frames() / 10) << "no dither";
+        }
     }
 }
 
