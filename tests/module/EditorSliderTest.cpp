@@ -1,5 +1,5 @@
 // The four sliders bound to the plug-in's values, driven by pointer and keys.
-#include "tests/host/EditorHost.h"
+#include "tests/module/EditorHost.h"
 
 #include <X11/keysym.h>
 

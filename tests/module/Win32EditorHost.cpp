@@ -1,4 +1,4 @@
-#include "tests/host/Win32EditorHost.h"
+#include "tests/module/Win32EditorHost.h"
 
 #include <gdiplus.h>
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/host/EditorHostCommon.h"
+#include "tests/module/EditorHostCommon.h"
 
 namespace wineditor {
 

@@ -1,5 +1,5 @@
 // The editor through the plug-in's record, as a host drives it.
-#include "tests/host/EditorHost.h"
+#include "tests/module/EditorHost.h"
 
 #include <X11/Xutil.h>
 #include <X11/keysym.h>

@@ -1,4 +1,4 @@
-#include "tests/host/EditorHost.h"
+#include "tests/module/EditorHost.h"
 
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>

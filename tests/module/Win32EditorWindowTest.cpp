@@ -1,6 +1,6 @@
 // The editor's window inside a Windows host's window: its class and layout,
 // what it paints, and its life beside the host's own windows.
-#include "tests/host/Win32EditorHost.h"
+#include "tests/module/Win32EditorHost.h"
 
 #include <ole2.h>
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/host/EditorHostCommon.h"
+#include "tests/module/EditorHostCommon.h"
 
 namespace editortest {
 

@@ -1,6 +1,6 @@
 // The four sliders bound to the plug-in's values, driven by the mouse
 // messages a Windows host's window thread delivers, and moved by the plug-in.
-#include "tests/host/Win32EditorHost.h"
+#include "tests/module/Win32EditorHost.h"
 
 using namespace wineditor;
 

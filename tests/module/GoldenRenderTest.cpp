@@ -1,6 +1,6 @@
 // Pinned renders: a short pedalled piece played on each factory program
 // through the built module, reduced to a hash of the exact sample bits and
-// compared with tests/host/golden/renders.txt. The kernel comparisons cannot
+// compared with tests/module/golden/renders.txt. The kernel comparisons cannot
 // see a change of tuning, strike tables or coefficient mapping, since both of
 // their sides change together; these hashes do.
 //
@@ -257,7 +257,7 @@ const PinnedRender* findPinned(const std::vector<PinnedRender>& pinned, int work
 
 bool writePinned(const char* path, const std::vector<PinnedRender>& renders) {
     std::ofstream file(path, std::ios::trunc);
-    file << "# Pinned renders, made by tests/host/GoldenRenderTest.cpp: render workers,\n"
+    file << "# Pinned renders, made by tests/module/GoldenRenderTest.cpp: render workers,\n"
             "# program index (-1: the mixed script), program name, 64-bit FNV-1a of the\n"
             "# samples (left then right of every frame, each float's four bytes least\n"
             "# significant first). The same on every system and processor for the same\n"

@@ -1,4 +1,4 @@
-#include "tests/host/EditorHostCommon.h"
+#include "tests/module/EditorHostCommon.h"
 
 #include <algorithm>
 #include <fstream>
