@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "bench/DensePiece.h"
-#include "tools/BlockPlayer.h"
-#include "tools/PluginHost.h"
-#include "tools/StreamResampler.h"
+#include "host/BlockPlayer.h"
+#include "host/PluginHost.h"
+#include "host/StreamResampler.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
-#include "bench/PluginHost.h"
+#include "bench/BenchPluginHost.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ void BM_DensePiece(benchmark::State& state) {
     std::vector<double> blocks;
     for (auto _ : state) {
         state.PauseTiming();
-        PluginHost host(kPieceBlock);
+        BenchPluginHost host(kPieceBlock);
         if (!host.loaded()) {
             state.SkipWithError("plug-in not loaded");
             return;
@@ -101,7 +101,7 @@ BENCHMARK(BM_DensePieceOneWorker)->Unit(benchmark::kMillisecond);
 void BM_EventTimes(benchmark::State& state) {
     const int cuts = static_cast<int>(state.range(0));
     constexpr int kBlock = 512;
-    PluginHost host(kBlock);
+    BenchPluginHost host(kBlock);
     if (!host.loaded()) {
         state.SkipWithError("plug-in not loaded");
         return;

@@ -54,7 +54,6 @@ public:
     // Repaints the areas invalidated or exposed since the last paint.
     virtual void paintDirtyAreas() = 0;
     virtual void invalidate(const PixelRect& area) = 0;
-    virtual bool isAlive() const = 0;
     virtual void* nativeHandle() const = 0;
 };
 

@@ -102,7 +102,6 @@ public:
         InvalidateRect(hwnd, &rect, TRUE);
     }
 
-    bool isAlive() const override { return alive; }
     void* nativeHandle() const override { return hwnd; }
 
 private:

@@ -134,7 +134,6 @@ public:
         }
     }
 
-    bool isAlive() const override { return alive; }
     void* nativeHandle() const override { return reinterpret_cast<void*>(static_cast<std::uintptr_t>(window)); }
 
 private:

@@ -1,29 +1,13 @@
 #include "tests/support/MidiDriver.h"
 
 #include <algorithm>
-#include <cstddef>
 #include <cstring>
 
 namespace testhost {
 
-EventList::EventList(const std::vector<MidiMessage>& messages) : midi(messages.size()) {
-    for (std::size_t i = 0; i < messages.size(); ++i) {
-        VstMidiEvent& event = midi[i];
-        std::memset(&event, 0, sizeof event);
-        event.type = kVstMidiType;
-        event.byteSize = sizeof event;
-        event.deltaFrames = messages[i].delta;
-        event.midiData[0] = static_cast<char>(messages[i].status);
-        event.midiData[1] = static_cast<char>(messages[i].data1);
-        event.midiData[2] = static_cast<char>(messages[i].data2);
-    }
-    // numEvents, reserved, then one pointer per event (at least the two the structure declares).
-    const std::size_t header = offsetof(VstEvents, events) / sizeof(std::uintptr_t);
-    storage.assign(header + std::max<std::size_t>(2, midi.size()), 0);
-    VstEvents* list = get();
-    list->numEvents = static_cast<VstInt32>(midi.size());
-    VstEvent** pointers = list->events;
-    for (std::size_t i = 0; i < midi.size(); ++i) pointers[i] = reinterpret_cast<VstEvent*>(&midi[i]);
+EventList::EventList(const std::vector<MidiMessage>& messages) {
+    for (const MidiMessage& m : messages) builder.add(m.delta, m.status, m.data1, m.data2);
+    linked = builder.list();
 }
 
 void StereoBuffer::append(const StereoBuffer& more) {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "host/VstEventList.h"
+#include "plugin/MidiVocabulary.h"
 #include "vst/VstInterface.h"
 
 namespace testhost {
@@ -14,15 +16,15 @@ struct MidiMessage {
     unsigned char status, data1, data2;
 };
 
-// One effProcessEvents list; the pointer array is sized for the messages.
+// One effProcessEvents list, linked once, so a test may spoil it before sending.
 class EventList {
 public:
     explicit EventList(const std::vector<MidiMessage>& messages);
-    VstEvents* get() { return reinterpret_cast<VstEvents*>(storage.data()); }
+    VstEvents* get() { return linked; }
 
 private:
-    std::vector<VstMidiEvent> midi;
-    std::vector<std::uintptr_t> storage;
+    VstEventList builder;
+    VstEvents* linked = nullptr;
 };
 
 struct StereoBuffer {
@@ -48,12 +50,12 @@ StereoBuffer perform(AEffect* effect, const std::vector<TimedMessage>& messages,
                      VstInt32 blockSize);
 
 inline MidiMessage noteOn(VstInt32 delta, int note, int velocity, int channel = 0) {
-    return {delta, static_cast<unsigned char>(0x90 | channel), static_cast<unsigned char>(note),
+    return {delta, static_cast<unsigned char>(midi::kNoteOn | channel), static_cast<unsigned char>(note),
             static_cast<unsigned char>(velocity)};
 }
-inline MidiMessage noteOff(VstInt32 delta, int note) { return {delta, 0x80, static_cast<unsigned char>(note), 0}; }
+inline MidiMessage noteOff(VstInt32 delta, int note) { return {delta, midi::kNoteOff, static_cast<unsigned char>(note), 0}; }
 inline MidiMessage controller(VstInt32 delta, int number, int value) {
-    return {delta, 0xB0, static_cast<unsigned char>(number), static_cast<unsigned char>(value)};
+    return {delta, midi::kControlChange, static_cast<unsigned char>(number), static_cast<unsigned char>(value)};
 }
 
 }  // namespace testhost

@@ -1,8 +1,0 @@
-// Where the programs find the plug-in: beside their own executable, as
-// installed (bin/ and lib/vst/) or as built (one folder).
-#pragma once
-
-#include <string>
-
-// Throws a RenderError when neither place can be worked out.
-std::string pluginBesideExecutable();
