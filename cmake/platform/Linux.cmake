@@ -1,5 +1,5 @@
 # Linux: system services on futexes and pthreads, the editor on X11 and
-# cairo, and the module as an ELF shared object.
+# cairo, and the modules as ELF shared objects.
 set(QUENOR_SYSTEM_BACKEND linux CACHE STRING "Backend of the system services: a folder of platform/")
 set(QUENOR_GUI_BACKEND x11 CACHE STRING "Backend of the windows and drawing: a folder of platform/")
 
@@ -10,23 +10,21 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   add_compile_options(-fno-gnu-unique)
 endif()
 
-# quenor_add_plugin_module(name libraries...): the loadable module. Only the
-# two entry points are exported, the C++ runtime is linked in so it never
-# meets the host's, and nothing is left unresolved.
-function(quenor_add_plugin_module name)
-  add_library(${name} MODULE
-    ${PROJECT_SOURCE_DIR}/vst/VstPluginMain.cpp
-    ${PROJECT_SOURCE_DIR}/vst/elf/ElfExports.cpp)
-  target_link_libraries(${name} PRIVATE ${ARGN})
+# quenor_add_module(name EXPORTS version-script SOURCES ... LIBS ...): a
+# loadable module. Only what the version script names is exported, the C++
+# runtime is linked in so it never meets the host's, and nothing is left
+# unresolved.
+function(quenor_add_module name)
+  cmake_parse_arguments(M "" "EXPORTS" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} MODULE ${M_SOURCES})
+  target_link_libraries(${name} PRIVATE ${M_LIBS})
   set_target_properties(${name} PROPERTIES
     PREFIX ""
     LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}
-    LINK_DEPENDS ${PROJECT_SOURCE_DIR}/vst/elf/exports.map)
-  target_link_options(${name} PRIVATE
-    -Wl,--version-script=${PROJECT_SOURCE_DIR}/vst/elf/exports.map
-    -Wl,--exclude-libs,ALL)
+    LINK_DEPENDS ${M_EXPORTS})
+  target_link_options(${name} PRIVATE -Wl,--version-script=${M_EXPORTS} -Wl,--exclude-libs,ALL)
   if(NOT QUENOR_SANITIZE)
     target_link_options(${name} PRIVATE -static-libstdc++ -static-libgcc -Wl,--no-undefined)
-    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/vst/elf/RuntimeReserve.cpp)
+    target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/platform/linux/ModuleRuntimeReserve.cpp)
   endif()
 endfunction()

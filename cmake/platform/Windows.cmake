@@ -1,6 +1,6 @@
 # Windows: system services on kernel events and threads, the module's files
 # as resources of its image, the editor on USER32 windows drawn with GDI+,
-# and the module as a DLL.
+# and the modules as DLLs.
 set(QUENOR_SYSTEM_BACKEND win32 CACHE STRING "Backend of the system services: a folder of platform/")
 set(QUENOR_GUI_BACKEND win32 CACHE STRING "Backend of the windows and drawing: a folder of platform/")
 
@@ -19,17 +19,13 @@ function(quenor_add_module_resources target)
     OBJECT_DEPENDS "${QUENOR_RESOURCE_BACKGROUND};${QUENOR_RESOURCE_HANDLE}")
 endfunction()
 
-# quenor_add_plugin_module(name libraries...): quenor-m4.dll. The .def file
-# exports only the two entry points, undecorated; the C++ runtime, libgcc and
-# the thread library are linked in, so the DLL needs nothing but the system's
-# own DLLs.
-function(quenor_add_plugin_module name)
-  add_library(${name} MODULE
-    ${PROJECT_SOURCE_DIR}/vst/VstPluginMain.cpp
-    ${PROJECT_SOURCE_DIR}/vst/win32/DllMain.cpp
-    ${PROJECT_SOURCE_DIR}/vst/win32/Win32Exports.cpp
-    ${PROJECT_SOURCE_DIR}/vst/win32/quenor-m4.def)
-  target_link_libraries(${name} PRIVATE ${ARGN})
+# quenor_add_module(name EXPORTS def-file SOURCES ... LIBS ...): a DLL that
+# exports, undecorated, only what the .def file names, with the load hook
+# that finds its resources and the editor's pictures among them.
+function(quenor_add_module name)
+  cmake_parse_arguments(M "" "EXPORTS" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} MODULE ${M_SOURCES} ${M_EXPORTS} ${PROJECT_SOURCE_DIR}/platform/win32/DllMain.cpp)
+  target_link_libraries(${name} PRIVATE ${M_LIBS})
   set_target_properties(${name} PROPERTIES
     PREFIX ""
     SUFFIX ".dll"
