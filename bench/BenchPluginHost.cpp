@@ -10,8 +10,7 @@ VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, fl
 
 }  // namespace
 
-BenchPluginHost::BenchPluginHost(int blockSize)
-    : frames(blockSize), outLeft(blockSize), outRight(blockSize) {
+BenchPluginHost::BenchPluginHost(int blockSize) : frames(blockSize), outLeft(blockSize), outRight(blockSize) {
     events.reserve(kMaxEvents);
     try {
         library = std::make_unique<testhost::PluginLibrary>();

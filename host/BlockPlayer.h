@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <span>
 
-#include "host/TimedEvent.h"
 #include "host/PluginHost.h"
+#include "host/TimedEvent.h"
 
 // events: those of this block, frames from blockStart to blockStart + frames - 1,
 // in playing order. Writes frames samples to left and right.

@@ -20,8 +20,7 @@ JackPlayer::JackPlayer(const std::string& name) {
     jack_set_info_function(quiet);
     jack_status_t status{};
     client = jack_client_open(name.c_str(), JackNoStartServer, &status);
-    if (!client)
-        throw HostError("no JACK server is running (start one: jackd, or PipeWire with its JACK support)");
+    if (!client) throw HostError("no JACK server is running (start one: jackd, or PipeWire with its JACK support)");
     serverRate = static_cast<int>(jack_get_sample_rate(client));
     periodFrames = static_cast<int>(jack_get_buffer_size(client));
     if (serverRate != kRenderRate) resampler = std::make_unique<StreamResampler>(serverRate, periodFrames);

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "host/TimedEvent.h"
-#include "play/MidiQueue.h"
 #include "host/PluginHost.h"
 #include "host/StreamResampler.h"
+#include "host/TimedEvent.h"
+#include "play/MidiQueue.h"
 
 class JackPlayer {
 public:

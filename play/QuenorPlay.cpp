@@ -2,22 +2,22 @@
 // server at whatever rate it runs.
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <memory>
 #include <string>
 
+#include "host/HostError.h"
+#include "host/PluginHost.h"
+#include "host/PluginLocation.h"
+#include "host/ProgramChoice.h"
+#include "host/StopSignals.h"
+#include "host/WholeFile.h"
 #include "play/EditorWindow.h"
 #include "play/JackPlayer.h"
 #include "play/PlayOptions.h"
 #include "play/PlayerSettings.h"
-#include "host/PluginHost.h"
-#include "host/PluginLocation.h"
-#include "host/ProgramChoice.h"
-#include "host/HostError.h"
 #include "play/SequencerInput.h"
-#include "host/WholeFile.h"
 
 namespace {
 
@@ -26,17 +26,6 @@ constexpr std::size_t kMaxBankBytes = 1 << 16;
 constexpr int kExitFailure = 1;
 // How often the editor is given its idle call, and the player looks around.
 constexpr std::chrono::milliseconds kTick{30};
-
-volatile std::sig_atomic_t quitRequested = 0;
-
-void onQuitSignal(int) { quitRequested = 1; }
-
-void catchQuitSignals() {
-    struct sigaction action {};
-    action.sa_handler = onQuitSignal;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
-}
 
 void say(const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()), std::fflush(stdout); }
 
@@ -201,7 +190,7 @@ int play(const PlayOptions& options) {
     int xrunsReported = 0;
     int status = 0;
     auto tick = std::chrono::steady_clock::now() + kTick;
-    while (!quitRequested) {
+    while (!stopRequested()) {
         waitUntil(tick, editor.get());
         if (editor && editor->frame().closeRequested()) break;
         if (editor && editor->frame().lost()) {
@@ -249,7 +238,7 @@ int play(const PlayOptions& options) {
 int main(int argc, char** argv) {
     return runHost<PlayOptions>("quenor-play", kPlayUsage, argc, argv, parsePlayOptions,
                                 [](const PlayOptions& options) {
-                                    catchQuitSignals();
+                                    catchStopSignals();
                                     return options.listMidi ? listMidi() : play(options);
                                 });
 }

@@ -24,12 +24,14 @@ bool toMidi(const snd_seq_event_t& event, QueuedMidi& message) {
             message.bytes[0] = midi::kNoteOff | channel;
             break;
         case SND_SEQ_EVENT_CONTROLLER:
-            message.bytes[0] = static_cast<std::uint8_t>(midi::kControlChange | (event.data.control.channel & 0x0F));
+            message.bytes[0] =
+                static_cast<std::uint8_t>(midi::kControlChange | (event.data.control.channel & 0x0F));
             message.bytes[1] = static_cast<std::uint8_t>(event.data.control.param & 0x7F);
             message.bytes[2] = static_cast<std::uint8_t>(event.data.control.value & 0x7F);
             return true;
         case SND_SEQ_EVENT_PGMCHANGE:
-            message.bytes[0] = static_cast<std::uint8_t>(midi::kProgramChange | (event.data.control.channel & 0x0F));
+            message.bytes[0] =
+                static_cast<std::uint8_t>(midi::kProgramChange | (event.data.control.channel & 0x0F));
             message.bytes[1] = static_cast<std::uint8_t>(event.data.control.value & 0x7F);
             message.bytes[2] = 0;
             return true;

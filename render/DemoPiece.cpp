@@ -229,7 +229,8 @@ MidiSequence demoPiece() {
     }
     for (const PedalChange& change : kPedal)
         ordered.push_back(
-            {message(ticksAt(change.beat), midi::kControlChange, midi::kSustainPedal, change.down ? 127 : 0), Order::pedal});
+            {message(ticksAt(change.beat), midi::kControlChange, midi::kSustainPedal, change.down ? 127 : 0),
+             Order::pedal});
     std::stable_sort(ordered.begin(), ordered.end(), [](const OrderedMessage& a, const OrderedMessage& b) {
         if (a.message.tick != b.message.tick) return a.message.tick < b.message.tick;
         return a.order < b.order;

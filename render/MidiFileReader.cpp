@@ -149,11 +149,10 @@ MidiSequence parseMidiFile(std::span<const std::uint8_t> bytes) {
         throw HostError("not a Standard MIDI File (no MThd header)");
     if (bytes.size() < kSmallestFile)
         throw HostError("too short for a MIDI file: " + std::to_string(bytes.size()) +
-                          " bytes, and a header with one empty track takes " + std::to_string(kSmallestFile));
+                        " bytes, and a header with one empty track takes " + std::to_string(kSmallestFile));
     ByteReader header(bytes, 4, bytes.size(), "the header");
     const std::uint32_t headerLength = header.bigEndian(4);
-    if (headerLength < 6)
-        throw HostError("header is " + std::to_string(headerLength) + " bytes long (must be 6)");
+    if (headerLength < 6) throw HostError("header is " + std::to_string(headerLength) + " bytes long (must be 6)");
     const std::uint32_t format = header.bigEndian(2);
     const std::uint32_t trackCount = header.bigEndian(2);
     const std::uint32_t division = header.bigEndian(2);
@@ -173,13 +172,13 @@ MidiSequence parseMidiFile(std::span<const std::uint8_t> bytes) {
         const std::string where = "track " + std::to_string(tracks.size() + 1);
         if (bytes.size() - pos < 8)
             throw HostError("file is truncated: it ends after " + std::to_string(tracks.size()) + " of " +
-                              std::to_string(trackCount) + " tracks");
+                            std::to_string(trackCount) + " tracks");
         ByteReader chunk(bytes, pos + 4, pos + 8, where);
         const std::uint32_t length = chunk.bigEndian(4);
         const std::size_t body = pos + 8;
         if (length > bytes.size() - body)
             throw HostError("file is truncated: " + where + " announces " + std::to_string(length) +
-                              " bytes but only " + std::to_string(bytes.size() - body) + " follow");
+                            " bytes but only " + std::to_string(bytes.size() - body) + " follow");
         // Chunks of other types are allowed and skipped.
         if (std::memcmp(bytes.data() + pos, "MTrk", 4) == 0)
             tracks.push_back(

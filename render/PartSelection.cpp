@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "host/HostError.h"
-#include "render/RenderOptions.h"
 #include "plugin/MidiVocabulary.h"
+#include "render/RenderOptions.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ SelectedParts selectParts(const MidiSequence& sequence, const PartSelection& sel
     for (int track : selection.tracks)
         if (track > sequence.trackCount)
             throw HostError("--tracks names track " + std::to_string(track) + " but the file has " +
-                              std::to_string(sequence.trackCount));
+                            std::to_string(sequence.trackCount));
     const auto trackChosen = [&](int track) {
         return selection.tracks.empty() ||
                std::find(selection.tracks.begin(), selection.tracks.end(), track) != selection.tracks.end();

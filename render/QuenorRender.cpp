@@ -5,46 +5,34 @@
 
 #include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "host/HostError.h"
+#include "host/PluginHost.h"
+#include "host/PluginLocation.h"
+#include "host/ProgramChoice.h"
+#include "host/StopSignals.h"
+#include "host/WholeFile.h"
 #include "render/DemoPiece.h"
 #include "render/EventTimeline.h"
 #include "render/GainStage.h"
 #include "render/LevelMeter.h"
 #include "render/MidiFileReader.h"
 #include "render/PartSelection.h"
-#include "host/PluginHost.h"
-#include "host/PluginLocation.h"
-#include "host/ProgramChoice.h"
 #include "render/ProgressMeter.h"
 #include "render/RateConverter.h"
-#include "host/HostError.h"
 #include "render/RenderOptions.h"
 #include "render/Renderer.h"
 #include "render/WavWriter.h"
-#include "host/WholeFile.h"
 
 namespace {
 
 constexpr std::size_t kMaxBankBytes = 1 << 20;
 constexpr int kExitInterrupted = 130;
-
-volatile std::sig_atomic_t interrupted = 0;
-
-void onInterrupt(int) { interrupted = 1; }
-
-// A stopped render must still remove its unfinished output.
-void catchInterrupts() {
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
-}
 
 void choosePlayingProgram(PluginHost& plugin, const RenderOptions& options) {
     if (options.program) plugin.selectProgram(programChosen(plugin, *options.program));
@@ -95,7 +83,7 @@ RenderOutcome renderOnce(const RenderOptions& options, const EventTimeline& time
     const auto started = std::chrono::steady_clock::now();
     const std::int64_t frames = renderTimeline(plugin, timeline, plan, *first, [&](std::int64_t rendered) {
         if (showProgress) progress.update(rendered);
-        return !interrupted;
+        return !stopRequested();
     });
     if (converter && frames >= 0) converter->finish();
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
@@ -172,7 +160,7 @@ int run(const RenderOptions& options) {
 int main(int argc, char** argv) {
     return runHost<RenderOptions>("quenor-render", kUsage, argc, argv, parseOptions,
                                   [](const RenderOptions& options) {
-                                      catchInterrupts();
+                                      catchStopSignals();
                                       return run(options);
                                   });
 }

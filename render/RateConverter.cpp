@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "render/EventTimeline.h"
 #include "host/HostError.h"
+#include "render/EventTimeline.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <functional>
 
+#include "host/PluginHost.h"
 #include "render/AudioSink.h"
 #include "render/EventTimeline.h"
-#include "host/PluginHost.h"
 
 // After the end of the sequence, this much exact silence (and at least one
 // whole block) ends the render. Shorter gaps occur while a strike travels

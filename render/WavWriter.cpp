@@ -8,14 +8,8 @@
 namespace {
 
 int sampleFormat(int bits) {
-    switch (bits) {
-        case 16:
-            return SF_FORMAT_PCM_16;
-        case 24:
-            return SF_FORMAT_PCM_24;
-        default:
-            return SF_FORMAT_FLOAT;
-    }
+    if (bits == 16) return SF_FORMAT_PCM_16;
+    return bits == 24 ? SF_FORMAT_PCM_24 : SF_FORMAT_FLOAT;
 }
 
 constexpr std::int64_t kChunkFrames = 4096;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "render/AudioSink.h"
 #include "host/ReplacingFile.h"
+#include "render/AudioSink.h"
 #include "render/TpdfDither.h"
 
 class WavWriter : public AudioSink {

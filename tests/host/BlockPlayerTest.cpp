@@ -17,8 +17,9 @@ namespace {
 constexpr int kFrames = 3 * 512;
 
 TimedEvent message(std::int64_t frame, int status, int data1, int data2) {
-    return {frame, {static_cast<std::uint8_t>(status), static_cast<std::uint8_t>(data1),
-                    static_cast<std::uint8_t>(data2)}};
+    return {
+        frame,
+        {static_cast<std::uint8_t>(status), static_cast<std::uint8_t>(data1), static_cast<std::uint8_t>(data2)}};
 }
 
 struct Stereo {
@@ -37,20 +38,23 @@ Stereo playInBlocks(PluginHost& plugin, const std::vector<TimedEvent>& events, i
     for (std::int64_t start = 0; start < kFrames; start += blockSize) {
         const std::size_t first = next;
         while (next < events.size() && events[next].frame < start + blockSize) ++next;
-        playBlock(plugin, std::span(events).subspan(first, next - first), start, blockSize,
-                  out.left.data() + start, out.right.data() + start);
+        playBlock(plugin, std::span(events).subspan(first, next - first), start, blockSize, out.left.data() + start,
+                  out.right.data() + start);
     }
     return out;
 }
 
 TEST(BlockPlayer, VolumeAndAllNotesOffActOnTheirFrameAndTheLinkedInstrumentPlaysAsTheModule) {
     using namespace midi;
-    const std::vector<TimedEvent> events = {
-        message(0, kNoteOn, 60, 100),          message(100, kNoteOn, 64, 90),
-        message(300, kControlChange, kVolume, 30), message(301, kNoteOn, 67, 110),
-        message(700, kControlChange, kSustainPedal, 127), message(700, kNoteOff, 60, 0),
-        message(1100, kControlChange, kAllNotesOff, 0), message(1101, kNoteOn, 72, 80),
-        message(1300, kControlChange, kVolume, 127)};
+    const std::vector<TimedEvent> events = {message(0, kNoteOn, 60, 100),
+                                            message(100, kNoteOn, 64, 90),
+                                            message(300, kControlChange, kVolume, 30),
+                                            message(301, kNoteOn, 67, 110),
+                                            message(700, kControlChange, kSustainPedal, 127),
+                                            message(700, kNoteOff, 60, 0),
+                                            message(1100, kControlChange, kAllNotesOff, 0),
+                                            message(1101, kNoteOn, 72, 80),
+                                            message(1300, kControlChange, kVolume, 127)};
 
     PluginHost module(QUENOR_PLUGIN_PATH);
     const Stereo reference = playInBlocks(module, events, 1);

@@ -15,11 +15,11 @@
 #include <fstream>
 #include <thread>
 
-#include "tests/support/DirectHost.h"
-#include "tests/play/JackTestRig.h"
-#include "tests/support/PitchMeasure.h"
-#include "play/PlayerSettings.h"
 #include "host/HostError.h"
+#include "play/PlayerSettings.h"
+#include "tests/play/JackTestRig.h"
+#include "tests/support/DirectHost.h"
+#include "tests/support/PitchMeasure.h"
 
 namespace {
 

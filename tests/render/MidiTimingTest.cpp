@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <set>
 
-#include "tests/render/MidiBytes.h"
+#include "host/HostError.h"
 #include "render/DemoPiece.h"
 #include "render/EventTimeline.h"
 #include "render/MidiFileReader.h"
-#include "host/HostError.h"
+#include "tests/render/MidiBytes.h"
 
 namespace {
 

@@ -12,13 +12,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tests/support/DirectHost.h"
-#include "tests/render/MidiBytes.h"
-#include "tests/support/PitchMeasure.h"
-#include "tests/render/ToolRunner.h"
 #include "render/DemoPiece.h"
 #include "render/EventTimeline.h"
 #include "render/Renderer.h"
+#include "tests/render/MidiBytes.h"
+#include "tests/render/ToolRunner.h"
+#include "tests/support/DirectHost.h"
+#include "tests/support/PitchMeasure.h"
 
 namespace {
 

@@ -53,7 +53,9 @@ inline MidiMessage noteOn(VstInt32 delta, int note, int velocity, int channel = 
     return {delta, static_cast<unsigned char>(midi::kNoteOn | channel), static_cast<unsigned char>(note),
             static_cast<unsigned char>(velocity)};
 }
-inline MidiMessage noteOff(VstInt32 delta, int note) { return {delta, midi::kNoteOff, static_cast<unsigned char>(note), 0}; }
+inline MidiMessage noteOff(VstInt32 delta, int note) {
+    return {delta, midi::kNoteOff, static_cast<unsigned char>(note), 0};
+}
 inline MidiMessage controller(VstInt32 delta, int number, int value) {
     return {delta, midi::kControlChange, static_cast<unsigned char>(number), static_cast<unsigned char>(value)};
 }
