@@ -20,7 +20,7 @@ bool isValidParameter(VstInt32 index) { return static_cast<std::uint32_t>(index)
 void runJob(void* job) { runBlockJob(*static_cast<BlockJob*>(job)); }
 
 // The keys sounding as the block starts and those struck within it.
-std::int64_t blockPoints(const KeyModel& keys, const BlockEvent* events, int count) {
+std::int64_t blockPoints(const KeyModel& keys, const KeyEvent* events, int count) {
     std::int64_t points = 0;
     for (int k = 0; k < kNumKeys; ++k)
         if (keys.active[k] != 0) points += 2 * (keys.segments[k] - 1);
@@ -112,17 +112,10 @@ VstInt32 quenor::processEvents(VstEvents* list) {
         if (status == 0x90 || status == 0x80) {
             const auto key = static_cast<std::uint8_t>(d1 - 21);
             if (key >= kNumKeys) continue;
-            if (NoteEvent* node = events.scheduleEvent(midi->deltaFrames)) {
-                node->key = key;
-                node->velocity = static_cast<std::uint8_t>(d2);
-                node->on = status == 0x90 && d2 != 0;
-            }
+            events.schedule({midi->deltaFrames, key, static_cast<std::uint8_t>(d2), status == 0x90 && d2 != 0});
         } else if (status == 0xB0) {
             if (d1 == 64) {
-                if (NoteEvent* node = events.scheduleEvent(midi->deltaFrames)) {
-                    node->key = kPedalKey;
-                    node->on = d2 != 0;
-                }
+                events.schedule({midi->deltaFrames, kPedalKey, 0, d2 != 0});
             } else if (d1 == 7) {
                 const float volume = static_cast<float>(d2) * kMidiValueScale;
                 storeParameter(currentProgram(), kVolume, volume);
@@ -157,13 +150,14 @@ void quenor::processReplacing(float**, float** outputs, VstInt32 frames) {
 
 int quenor::takeEvents(VstInt32& frames) {
     int count = 0;
-    for (const NoteEvent* event = events.head(); event && event->delta < frames; event = events.head()) {
-        const std::int32_t frame = std::max(event->delta, 0);
+    for (const EventQueue::Node* node = events.head(); node && node->event.frame < frames; node = events.head()) {
+        KeyEvent event = node->event;
+        event.frame = std::max(event.frame, 0);
         if (count == kMaxBlockEvents) {
-            frames = frame;
+            frames = event.frame;
             break;
         }
-        blockEvents[count++] = {frame, event->key, event->velocity, event->on};
+        blockEvents[count++] = event;
         events.recycleHead();
     }
     return count;

@@ -103,7 +103,7 @@ private:
     EventQueue events;
     // Events of the block being rendered; a block with more is rendered in pieces.
     static constexpr int kMaxBlockEvents = 1024;
-    std::array<BlockEvent, kMaxBlockEvents> blockEvents;
+    std::array<KeyEvent, kMaxBlockEvents> blockEvents;
     std::unique_ptr<WorkerPool> pool;
     PassPlanner planner{1};
 };
