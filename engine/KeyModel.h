@@ -77,6 +77,10 @@ public:
         return true;
     }
 
+    // The points the kernel moves each frame while the key sounds, both
+    // strings' inner ones: what rendering the key costs.
+    int soundingPoints(int key) const { return 2 * (segments[key] - 1); }
+
     void tuneKeys();
     // False when a waveform could not be allocated; the tables built so far stay owned.
     bool buildStrikeTables();
