@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "plugin/MidiVocabulary.h"
 #include "vst/AEffGUIEditor.h"
 #include "vst/EditorFactory.h"
 
@@ -76,23 +77,24 @@ VstInt32 quenor::processEvents(VstEvents* list) {
     for (VstInt32 i = 0; i < list->numEvents; ++i) {
         const VstEvent* event = entries[i];
         if (!event || event->type != kVstMidiType) continue;
-        const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
-        const int status = static_cast<unsigned char>(midi->midiData[0]) & 0xF0;
-        const int d1 = midi->midiData[1] & 0x7F;
-        const int d2 = midi->midiData[2] & 0x7F;
+        const auto* message = reinterpret_cast<const VstMidiEvent*>(event);
+        const int status = midi::statusKind(static_cast<unsigned char>(message->midiData[0]));
+        const int d1 = message->midiData[1] & 0x7F;
+        const int d2 = message->midiData[2] & 0x7F;
 
-        if (status == 0x90 || status == 0x80) {
-            const auto key = static_cast<std::uint8_t>(d1 - 21);
-            if (key >= kNumKeys) continue;
-            events.schedule({midi->deltaFrames, key, static_cast<std::uint8_t>(d2), status == 0x90 && d2 != 0});
-        } else if (status == 0xB0) {
-            if (d1 == 64) {
-                events.schedule({midi->deltaFrames, kPedalKey, 0, d2 != 0});
-            } else if (d1 == 7) {
+        if (status == midi::kNoteOn || status == midi::kNoteOff) {
+            if (!midi::isPianoNote(d1)) continue;
+            const auto key = static_cast<std::uint8_t>(midi::keyOfNote(d1));
+            const bool on = status == midi::kNoteOn && d2 != 0;
+            events.schedule({message->deltaFrames, key, static_cast<std::uint8_t>(d2), on});
+        } else if (status == midi::kControlChange) {
+            if (d1 == midi::kSustainPedal) {
+                events.schedule({message->deltaFrames, kPedalKey, 0, d2 != 0});
+            } else if (d1 == midi::kVolume) {
                 const float volume = static_cast<float>(d2) * kMidiValueScale;
                 storeParameter(currentProgram(), kVolume, volume);
                 showInEditor(kVolume, volume);
-            } else if (d1 == 123) {
+            } else if (d1 == midi::kAllNotesOff) {
                 keys.allNotesOff();
             }
         }
