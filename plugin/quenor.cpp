@@ -103,7 +103,7 @@ VstInt32 quenor::processEvents(VstEvents* list) {
 }
 
 void quenor::processReplacing(float**, float** outputs, VstInt32 frames) {
-    if (isSuspended()) return;
+    if (suspended.load(std::memory_order_relaxed)) return;
     float* left = outputs[0];
     float* right = outputs[1];
     updateCoefficients();

@@ -61,6 +61,7 @@ public:
     // Any thread: a fixed answer.
     VstInt32 getPlugCategory() override;
 
+    // For tests, benchmarks and fuzzing:
     // Any thread.
     std::uint32_t pendingDirtyBits() const { return paramDirty.load(std::memory_order_relaxed); }
     // Any thread.

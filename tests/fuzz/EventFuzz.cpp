@@ -24,10 +24,7 @@ constexpr VstInt32 kBlockSize = 1024;
 class DirectDrive {
 public:
     explicit DirectDrive(const float (&parameters)[4]) {
-        keys->tuneKeys();
-        keys->pedalHeld = 0;
-        if (!keys->buildStrikeTables()) fail("no strike tables");
-        keys->updateCoefficients(kAllDirty, parameters[1], parameters[2], parameters[3]);
+        if (!keys->prepare(parameters[1], parameters[2], parameters[3])) fail("no strike tables");
     }
 
     void receive(const EventList::Midi& message) {
