@@ -31,6 +31,7 @@ public:
     // Frames each mix buffer holds.
     std::int32_t mixCapacity() const { return capacity; }
 
+    // The audio thread, piece by piece: takeEvents, render, mix.
     // Moves the queued events due within the next frames into the block and
     // answers their count; shortens frames when they do not all fit.
     int takeEvents(EventQueue& queue, std::int32_t& frames);
