@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
+#include "plugin/MidiVocabulary.h"
 #include "plugin/ProgramRecord.h"
 
 namespace {
@@ -13,16 +14,16 @@ namespace {
 const ProgramRecord& kProgram = kFactoryPrograms[0];
 
 void apply(KeyModel& keys, const PieceMessage& m) {
-    const int status = m.status & 0xF0;
-    if (status == 0xB0 && m.data1 == 64) {
+    const int status = midi::statusKind(m.status);
+    if (status == midi::kControlChange && m.data1 == midi::kSustainPedal) {
         if (m.data2 != 0)
             keys.sustainDown();
         else
             keys.sustainUp();
-    } else if (status == 0x90 && m.data2 != 0) {
-        keys.noteOn(m.data1 - 21, m.data2);
-    } else if (status == 0x80 || status == 0x90) {
-        keys.noteOff(m.data1 - 21);
+    } else if (status == midi::kNoteOn && m.data2 != 0) {
+        keys.noteOn(midi::keyOfNote(m.data1), m.data2);
+    } else if (status == midi::kNoteOff || status == midi::kNoteOn) {
+        keys.noteOff(midi::keyOfNote(m.data1));
     }
 }
 

@@ -120,7 +120,7 @@ void BM_LightStretch(benchmark::State& state) {
         pool.setJob(w, runJob, &jobs[w]);
     }
     std::int64_t points = 0;
-    for (int k = kNumKeys - keys; k < kNumKeys; ++k) points += 2 * (model->segments[k] - 1);
+    for (int k = kNumKeys - keys; k < kNumKeys; ++k) points += model->soundingPoints(k);
     std::vector<double> stretches;
     for (auto _ : state) {
         for (int k = kNumKeys - keys; k < kNumKeys; ++k)

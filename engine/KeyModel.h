@@ -70,12 +70,10 @@ public:
         pedalHeld = 0;
         return buildStrikeTables();
     }
-    // prepare(), then every coefficient from these values.
-    bool prepare(float metalPlastic, float sustain, float damper) {
-        if (!prepare()) return false;
-        updateCoefficients(kAllDirty, metalPlastic, sustain, damper);
-        return true;
-    }
+
+    // The points the kernel moves each frame while the key sounds, both
+    // strings' inner ones: what rendering the key costs.
+    int soundingPoints(int key) const { return 2 * (segments[key] - 1); }
 
     void tuneKeys();
     // False when a waveform could not be allocated; the tables built so far stay owned.
@@ -87,14 +85,24 @@ public:
     void updateCoefficients(std::uint32_t dirty, float metalPlastic, float sustain, float damper);
 
     void noteOn(int key, int velocity);
-    void noteOff(int key);
-    void sustainDown();
-    void sustainUp();
     void allNotesOff();
     // One key's share of the pedal and release actions, for a thread that
     // owns the key and follows the pedal itself; pedalHeld is left alone.
     void noteOff(int key, bool pedalDown);
     void pedalReleased(int key);
+
+    // For tests, benchmarks and fuzzing:
+    // prepare(), then every coefficient from these values.
+    bool prepare(float metalPlastic, float sustain, float damper) {
+        if (!prepare()) return false;
+        updateCoefficients(kAllDirty, metalPlastic, sustain, damper);
+        return true;
+    }
+    // The release and pedal actions on the whole model at once, the pedal kept
+    // in pedalHeld: the reference for the plug-in's key-by-key actions in its workers.
+    void noteOff(int key);
+    void sustainDown();
+    void sustainUp();
 };
 
 void renderKeys(RenderJob* job);

@@ -1,12 +1,10 @@
 #include "plugin/BlockJob.h"
 
-#include "plugin/EventQueue.h"
-
 namespace {
 
 // The worker's part of one event; the pedal is followed here, since every
 // worker sees every pedal event.
-void applyToOwnKeys(KeyModel& keys, const BlockEvent& event, int firstKey, int keyStride, bool& pedalDown) {
+void applyToOwnKeys(KeyModel& keys, const KeyEvent& event, int firstKey, int keyStride, bool& pedalDown) {
     if (event.key == kPedalKey) {
         pedalDown = event.on != 0;
         if (!pedalDown)
@@ -35,7 +33,7 @@ void runBlockJob(BlockJob& job) {
     bool pedalDown = job.pedalDown;
     int done = 0;
     for (int i = 0; i < job.eventCount; ++i) {
-        const BlockEvent& event = job.events[i];
+        const KeyEvent& event = job.events[i];
         if (event.frame > done) {
             renderStretch(block, done, event.frame);
             done = event.frame;
@@ -45,7 +43,7 @@ void runBlockJob(BlockJob& job) {
     if (block.frames > done) renderStretch(block, done, block.frames);
 }
 
-bool pedalAfter(bool pedalDown, const BlockEvent* events, int count) {
+bool pedalAfter(bool pedalDown, const KeyEvent* events, int count) {
     for (int i = 0; i < count; ++i)
         if (events[i].key == kPedalKey) pedalDown = events[i].on != 0;
     return pedalDown;

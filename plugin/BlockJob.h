@@ -5,22 +5,14 @@
 // the same order as when the whole model takes them between stretches.
 #pragma once
 
-#include <cstdint>
-
 #include "engine/KeyModel.h"
-
-struct BlockEvent {
-    std::int32_t frame;  // 0..frames; one at frames is applied after the last sample
-    std::uint8_t key;    // 0..87, or kPedalKey
-    std::uint8_t velocity;
-    std::uint8_t on;
-};
+#include "plugin/KeyEvent.h"
 
 struct BlockJob {
     // The worker's keys are firstKey, firstKey + keyStride, ... with
     // firstKey < keyStride; outputs and frames span the whole block.
     RenderJob render;
-    const BlockEvent* events;  // in the order they are applied
+    const KeyEvent* events;  // in the order they are applied
     int eventCount;
     bool pedalDown;  // as the block starts
 };
@@ -28,4 +20,4 @@ struct BlockJob {
 void runBlockJob(BlockJob& job);
 
 // The pedal as the block's events leave it.
-bool pedalAfter(bool pedalDown, const BlockEvent* events, int count);
+bool pedalAfter(bool pedalDown, const KeyEvent* events, int count);

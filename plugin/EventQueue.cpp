@@ -4,9 +4,9 @@
 
 namespace {
 
-void releaseList(NoteEvent* node) {
+void releaseList(EventQueue::Node* node) {
     while (node) {
-        NoteEvent* next = node->next;
+        EventQueue::Node* next = node->next;
         delete node;
         node = next;
     }
@@ -19,28 +19,28 @@ EventQueue::~EventQueue() {
     releaseList(freeEvents);
 }
 
-NoteEvent* EventQueue::scheduleEvent(std::int32_t delta) {
-    NoteEvent* node = freeEvents;
+const EventQueue::Node* EventQueue::schedule(const KeyEvent& event) {
+    Node* node = freeEvents;
     if (node)
         freeEvents = node->next;
-    else if (!(node = new (std::nothrow) NoteEvent))
+    else if (!(node = new (std::nothrow) Node))
         return nullptr;
-    node->delta = delta;
+    node->event = event;
 
-    NoteEvent** link = &pendingEvents;
-    while (*link && (*link)->delta <= delta) link = &(*link)->next;
+    Node** link = &pendingEvents;
+    while (*link && (*link)->event.frame <= event.frame) link = &(*link)->next;
     node->next = *link;
     *link = node;
     return node;
 }
 
 void EventQueue::recycleHead() {
-    NoteEvent* node = pendingEvents;
+    Node* node = pendingEvents;
     pendingEvents = node->next;
     node->next = freeEvents;
     freeEvents = node;
 }
 
 void EventQueue::advance(std::int32_t frames) {
-    for (NoteEvent* node = pendingEvents; node; node = node->next) node->delta -= frames;
+    for (Node* node = pendingEvents; node; node = node->next) node->event.frame -= frames;
 }

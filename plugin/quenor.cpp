@@ -1,10 +1,10 @@
 #include "plugin/quenor.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <new>
 
+#include "plugin/MidiVocabulary.h"
 #include "vst/AEffGUIEditor.h"
 #include "vst/EditorFactory.h"
 
@@ -17,19 +17,6 @@ constexpr VstInt32 kVendorVersion = 100;
 bool isValidProgram(VstInt32 program) { return static_cast<std::uint32_t>(program) < kNumPrograms; }
 bool isValidParameter(VstInt32 index) { return static_cast<std::uint32_t>(index) < kNumParameters; }
 
-void runJob(void* job) { runBlockJob(*static_cast<BlockJob*>(job)); }
-
-// The keys sounding as the block starts and those struck within it.
-std::int64_t blockPoints(const KeyModel& keys, const BlockEvent* events, int count) {
-    std::int64_t points = 0;
-    for (int k = 0; k < kNumKeys; ++k)
-        if (keys.active[k] != 0) points += 2 * (keys.segments[k] - 1);
-    for (int i = 0; i < count; ++i)
-        if (events[i].on != 0 && events[i].key < kNumKeys && keys.active[events[i].key] == 0)
-            points += 2 * (keys.segments[events[i].key] - 1);
-    return points;
-}
-
 // A loaded name may lack its NUL; never read past the record's 24 bytes.
 void copyProgramName(const char* stored, char* out) {
     const std::size_t length = strnlen(stored, kProgramNameSize - 1);
@@ -41,7 +28,8 @@ void copyProgramName(const char* stored, char* out) {
 
 quenor::quenor(audioMasterCallback audioMaster) : quenor(audioMaster, 0) {}
 
-quenor::quenor(audioMasterCallback audioMaster, int workers) : AudioEffectX(audioMaster, kNumPrograms, 0) {
+quenor::quenor(audioMasterCallback audioMaster, int workers)
+    : AudioEffectX(audioMaster, kNumPrograms, 0), renderer(keys, workers) {
     cEffect.numInputs = 0;
     cEffect.numOutputs = 2;
     cEffect.uniqueID = fourCharCode('q', 'n', '-', '4');
@@ -51,13 +39,11 @@ quenor::quenor(audioMasterCallback audioMaster, int workers) : AudioEffectX(audi
     editor = createEditor(this);
     programsAreChunks(true);
 
-    pool = workers > 0 ? std::make_unique<WorkerPool>(workers) : std::make_unique<WorkerPool>();
-    planner = PassPlanner(pool->workerCount());
     if (!keys.prepare()) throw std::bad_alloc();
     // The coefficients follow once the programs are in place.
 
     std::memcpy(programs, kFactoryPrograms, sizeof programs);
-    if (blockSize != 0 && !allocateMixBuffers(blockSize)) throw std::bad_alloc();
+    if (blockSize != 0 && !renderer.prepare(blockSize)) throw std::bad_alloc();
     std::atomic_ref<VstInt32>(curProgram).store(0, std::memory_order_relaxed);
     for (int i = 0; i < kNumParameters; ++i) showInEditor(i, programs[0].parameters[i]);
 
@@ -68,25 +54,12 @@ quenor::quenor(audioMasterCallback audioMaster, int workers) : AudioEffectX(audi
 
 quenor::~quenor() = default;
 
-bool quenor::allocateMixBuffers(int frames) {
-    std::array<MixBuffer, WorkerPool::kMaxWorkers> fresh;
-    for (int w = 0; w < pool->workerCount(); ++w) {
-        fresh[w].left.reset(new (std::nothrow) float[frames]);
-        fresh[w].right.reset(new (std::nothrow) float[frames]);
-        if (!fresh[w].left || !fresh[w].right) return false;
-    }
-    mixBuffers = std::move(fresh);
-    mixCapacity = frames;
-    return true;
-}
-
 void quenor::setBlockSize(VstInt32 size) {
     // Without room for the new size the old buffers stay, and blocks are
-    // rendered in pieces that fit them. Past kMaxMixFrames pieces cost
-    // nothing audible, while a host announcing INT32_MAX would cost gigabytes.
-    if (size > 0) allocateMixBuffers(std::min(size, kMaxMixFrames));
+    // rendered in pieces that fit them.
+    if (size > 0) renderer.prepare(size);
     blockSize = size;
-    pool->recheckScheduling();
+    renderer.recheckScheduling();
 }
 
 void quenor::updateCoefficients() {
@@ -104,30 +77,24 @@ VstInt32 quenor::processEvents(VstEvents* list) {
     for (VstInt32 i = 0; i < list->numEvents; ++i) {
         const VstEvent* event = entries[i];
         if (!event || event->type != kVstMidiType) continue;
-        const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
-        const int status = static_cast<unsigned char>(midi->midiData[0]) & 0xF0;
-        const int d1 = midi->midiData[1] & 0x7F;
-        const int d2 = midi->midiData[2] & 0x7F;
+        const auto* message = reinterpret_cast<const VstMidiEvent*>(event);
+        const int status = midi::statusKind(static_cast<unsigned char>(message->midiData[0]));
+        const int d1 = message->midiData[1] & 0x7F;
+        const int d2 = message->midiData[2] & 0x7F;
 
-        if (status == 0x90 || status == 0x80) {
-            const auto key = static_cast<std::uint8_t>(d1 - 21);
-            if (key >= kNumKeys) continue;
-            if (NoteEvent* node = events.scheduleEvent(midi->deltaFrames)) {
-                node->key = key;
-                node->velocity = static_cast<std::uint8_t>(d2);
-                node->on = status == 0x90 && d2 != 0;
-            }
-        } else if (status == 0xB0) {
-            if (d1 == 64) {
-                if (NoteEvent* node = events.scheduleEvent(midi->deltaFrames)) {
-                    node->key = kPedalKey;
-                    node->on = d2 != 0;
-                }
-            } else if (d1 == 7) {
+        if (status == midi::kNoteOn || status == midi::kNoteOff) {
+            if (!midi::isPianoNote(d1)) continue;
+            const auto key = static_cast<std::uint8_t>(midi::keyOfNote(d1));
+            const bool on = status == midi::kNoteOn && d2 != 0;
+            events.schedule({message->deltaFrames, key, static_cast<std::uint8_t>(d2), on});
+        } else if (status == midi::kControlChange) {
+            if (d1 == midi::kSustainPedal) {
+                events.schedule({message->deltaFrames, kPedalKey, 0, d2 != 0});
+            } else if (d1 == midi::kVolume) {
                 const float volume = static_cast<float>(d2) * kMidiValueScale;
                 storeParameter(currentProgram(), kVolume, volume);
                 showInEditor(kVolume, volume);
-            } else if (d1 == 123) {
+            } else if (d1 == midi::kAllNotesOff) {
                 keys.allNotesOff();
             }
         }
@@ -136,16 +103,16 @@ VstInt32 quenor::processEvents(VstEvents* list) {
 }
 
 void quenor::processReplacing(float**, float** outputs, VstInt32 frames) {
-    if (isSuspended()) return;
+    if (suspended.load(std::memory_order_relaxed)) return;
     float* left = outputs[0];
     float* right = outputs[1];
     updateCoefficients();
-    pool->followCallerScheduling(frames);
+    renderer.followCallerScheduling(frames);
     for (VstInt32 remaining = frames; remaining > 0;) {
         // A piece never outgrows the mix buffers, whatever the host announced
         // as its block size. It may be empty when a burst of events at one
-        // frame overflows blockEvents; the next piece takes the rest.
-        VstInt32 n = std::min(remaining, mixCapacity);
+        // frame overflows the renderer's block; the next piece takes the rest.
+        VstInt32 n = std::min(remaining, renderer.mixCapacity());
         const int eventCount = takeEvents(n);
         renderBlock(left, right, n, eventCount);
         events.advance(n);
@@ -155,48 +122,11 @@ void quenor::processReplacing(float**, float** outputs, VstInt32 frames) {
     }
 }
 
-int quenor::takeEvents(VstInt32& frames) {
-    int count = 0;
-    for (const NoteEvent* event = events.head(); event && event->delta < frames; event = events.head()) {
-        const std::int32_t frame = std::max(event->delta, 0);
-        if (count == kMaxBlockEvents) {
-            frames = frame;
-            break;
-        }
-        blockEvents[count++] = {frame, event->key, event->velocity, event->on};
-        events.recycleHead();
-    }
-    return count;
-}
+int quenor::takeEvents(VstInt32& frames) { return renderer.takeEvents(events, frames); }
 
 void quenor::renderBlock(float* left, float* right, int frames, int eventCount) {
-    const int workers = pool->workerCount();
-    const bool pedalDown = keys.pedalHeld != 0;
-    BlockJob jobs[WorkerPool::kMaxWorkers];
-    for (int w = 0; w < workers; ++w)
-        jobs[w] = {{w, workers, &keys, mixBuffers[w].left.get(), mixBuffers[w].right.get(), frames},
-                   blockEvents.data(),
-                   eventCount,
-                   pedalDown};
-    // Every key's samples are the same whichever thread renders it, and the
-    // buffers and the mix stay per worker: running the jobs here changes no sample.
-    for (int w = 0; w < workers; ++w) pool->setJob(w, runJob, &jobs[w]);
-    const std::int64_t work = blockPoints(keys, blockEvents.data(), eventCount) * frames;
-    const bool pass = planner.worthAPass(work);
-    const auto start = std::chrono::steady_clock::now();
-    if (pass)
-        pool->runAll();
-    else
-        pool->runAllOnCallingThread();
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (pass)
-        planner.renderedInAPass(work, seconds);
-    else
-        planner.renderedAlone(work, seconds);
-    keys.pedalHeld = pedalAfter(pedalDown, blockEvents.data(), eventCount) ? 1 : 0;
-    mixWorkers(
-        mixBuffers.data(), workers, [this] { return loadParameter(currentProgram(), kVolume); }, left, right,
-        frames);
+    renderer.render(frames, eventCount);
+    renderer.mix(left, right, frames, [this] { return loadParameter(currentProgram(), kVolume); });
 }
 
 float quenor::loadParameter(int program, int index) const {
@@ -221,7 +151,7 @@ void quenor::suspend() { suspended.store(true, std::memory_order_relaxed); }
 
 void quenor::resume() {
     suspended.store(false, std::memory_order_relaxed);
-    pool->recheckScheduling();
+    renderer.recheckScheduling();
     wantEvents(1);
 }
 

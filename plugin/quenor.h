@@ -1,19 +1,14 @@
 // The instrument the host talks to: programs, parameters, chunks and identity,
-// and the owner of the key model, the event queue, the render pool and the editor.
+// and the owner of the key model, the event queue, the block renderer and the editor.
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <cstdint>
-#include <memory>
 
 #include "engine/KeyModel.h"
-#include "plugin/BlockJob.h"
+#include "plugin/BlockRenderer.h"
 #include "plugin/EventQueue.h"
-#include "plugin/OutputMix.h"
-#include "plugin/PassPlanner.h"
 #include "plugin/ProgramRecord.h"
-#include "plugin/WorkerPool.h"
 #include "vst/AudioEffectX.h"
 
 class quenor : public AudioEffectX {
@@ -66,9 +61,7 @@ public:
     // Any thread: a fixed answer.
     VstInt32 getPlugCategory() override;
 
-    // The most frames a mix buffer holds, whatever block size is announced.
-    static constexpr VstInt32 kMaxMixFrames = 1 << 16;
-
+    // For tests, benchmarks and fuzzing:
     // Any thread.
     std::uint32_t pendingDirtyBits() const { return paramDirty.load(std::memory_order_relaxed); }
     // Any thread.
@@ -76,7 +69,7 @@ public:
     // Audio thread, or any thread while no block renders: the workers write the key state.
     const KeyModel& keyModel() const { return keys; }
     // Any thread: fixed at construction.
-    int workerCount() const { return pool->workerCount(); }
+    int workerCount() const { return renderer.workerCount(); }
 
 private:
     // Parameter values and the current program cross threads as single 32-bit
@@ -88,22 +81,16 @@ private:
     void showInEditor(int index, float value);
 
     void updateCoefficients();
-    // Moves the queued events due within the next frames into blockEvents and
-    // answers their count; shortens frames when they do not all fit.
+    // Moves the queued events due within the next frames into the renderer's
+    // block and answers their count; shortens frames when they do not all fit.
     int takeEvents(VstInt32& frames);
+    // The taken events and the keys through the renderer, mixed at the current Volume.
     void renderBlock(float* left, float* right, int frames, int eventCount);
-    bool allocateMixBuffers(int frames);
 
     std::atomic<std::uint32_t> paramDirty{0};
     ProgramRecord programs[kNumPrograms];
     std::atomic<bool> suspended{true};
     KeyModel keys;
-    std::array<MixBuffer, WorkerPool::kMaxWorkers> mixBuffers;
-    int mixCapacity = 0;  // frames each mix buffer holds
     EventQueue events;
-    // Events of the block being rendered; a block with more is rendered in pieces.
-    static constexpr int kMaxBlockEvents = 1024;
-    std::array<BlockEvent, kMaxBlockEvents> blockEvents;
-    std::unique_ptr<WorkerPool> pool;
-    PassPlanner planner{1};
+    BlockRenderer renderer;
 };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/KeyModel.h"
+#include "plugin/MidiVocabulary.h"
 #include "plugin/quenor.h"
 #include "tests/fuzz/FuzzHost.h"
 
@@ -23,23 +24,21 @@ constexpr VstInt32 kBlockSize = 1024;
 class DirectDrive {
 public:
     explicit DirectDrive(const float (&parameters)[4]) {
-        keys->tuneKeys();
-        keys->pedalHeld = 0;
-        if (!keys->buildStrikeTables()) fail("no strike tables");
-        keys->updateCoefficients(kAllDirty, parameters[1], parameters[2], parameters[3]);
+        if (!keys->prepare(parameters[1], parameters[2], parameters[3])) fail("no strike tables");
     }
 
     void receive(const EventList::Midi& message) {
-        const int status = message.bytes[0] & 0xF0;
+        const int status = midi::statusKind(message.bytes[0]);
         const int d1 = message.bytes[1] & 0x7F;
         const int d2 = message.bytes[2] & 0x7F;
-        if (status == 0x90 || status == 0x80) {
-            const auto key = static_cast<std::uint8_t>(d1 - 21);
+        if (status == midi::kNoteOn || status == midi::kNoteOff) {
+            const auto key = static_cast<std::uint8_t>(midi::keyOfNote(d1));
             if (key < kNumKeys)
-                queue({now + message.delta, key, static_cast<std::uint8_t>(d2), status == 0x90 && d2 != 0});
-        } else if (status == 0xB0 && d1 == 64) {
+                queue(
+                    {now + message.delta, key, static_cast<std::uint8_t>(d2), status == midi::kNoteOn && d2 != 0});
+        } else if (status == midi::kControlChange && d1 == midi::kSustainPedal) {
             queue({now + message.delta, kPedalKey, 0, d2 != 0});
-        } else if (status == 0xB0 && d1 == 123) {
+        } else if (status == midi::kControlChange && d1 == midi::kAllNotesOff) {
             keys->allNotesOff();
         }
     }
@@ -136,15 +135,16 @@ EventList::Midi wellFormedMessage(FuzzedDataProvider& input) {
         case 0:
         case 1:
         case 2:
-            m.bytes[0] = 0x90 | channel;
+            m.bytes[0] = midi::kNoteOn | channel;
             break;
         case 3:
         case 4:
-            m.bytes[0] = 0x80 | channel;
+            m.bytes[0] = midi::kNoteOff | channel;
             break;
         default: {
-            static const unsigned char controllers[] = {64, 64, 123, 7};
-            m.bytes[0] = 0xB0 | channel;
+            static const unsigned char controllers[] = {midi::kSustainPedal, midi::kSustainPedal,
+                                                        midi::kAllNotesOff, midi::kVolume};
+            m.bytes[0] = midi::kControlChange | channel;
             m.bytes[1] = controllers[input.ConsumeIntegralInRange(0, 3)];
             m.bytes[2] = input.ConsumeIntegralInRange<unsigned char>(0, 127);
             return m;

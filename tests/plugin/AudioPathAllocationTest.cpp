@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "plugin/MidiVocabulary.h"
 #include "plugin/quenor.h"
 #include "tests/plugin/CountingAllocator.h"
 #include "tests/support/MidiDriver.h"
@@ -24,8 +25,8 @@ TEST(AudioPath, AllocatesNothingOnceWarm) {
 
         std::vector<MidiMessage> again;
         for (int i = 0; i < 40; ++i) again.push_back(i % 2 ? noteOff(i * 9, 30 + i) : noteOn(i * 9, 30 + i, 60));
-        again.push_back(controller(100, 64, 127));
-        again.push_back(controller(0, 7, 100));
+        again.push_back(controller(100, midi::kSustainPedal, 127));
+        again.push_back(controller(0, midi::kVolume, 100));
         EventList list(again);
 
         testalloc::allocations = 0;

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "plugin/BlockJob.h"
-#include "plugin/EventQueue.h"
 #include "tests/engine/EngineFixture.h"
 
 namespace {
@@ -15,7 +14,7 @@ namespace {
 constexpr int kFrames = 400;
 
 // Equal frames in the order they are applied; some at 0 and some at the block's end.
-const std::vector<BlockEvent> kEvents = {
+const std::vector<KeyEvent> kEvents = {
     {0, 40, 0, 0},          {0, 50, 100, 1},       {5, kPedalKey, 0, 0},
     {5, 3, 0, 0},           {17, kPedalKey, 0, 1}, {17, 41, 0, 0},
     {60, 60, 127, 1},       {60, 60, 0, 0},        {61, 60, 20, 1},
@@ -25,7 +24,7 @@ const std::vector<BlockEvent> kEvents = {
     {kFrames, 4, 90, 1},
 };
 
-void applyToWholeModel(KeyModel& keys, const BlockEvent& event) {
+void applyToWholeModel(KeyModel& keys, const KeyEvent& event) {
     if (event.key == kPedalKey)
         event.on ? keys.sustainDown() : keys.sustainUp();
     else if (event.on)

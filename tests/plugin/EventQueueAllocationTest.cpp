@@ -11,7 +11,7 @@ namespace {
 long allocationsToSchedule(EventQueue& queue, int count) {
     testalloc::allocations = 0;
     testalloc::counting = true;
-    for (int i = 0; i < count; ++i) queue.scheduleEvent((i * 37) % 11 - 3);
+    for (int i = 0; i < count; ++i) queue.schedule({(i * 37) % 11 - 3, 0, 0, 0});
     testalloc::counting = false;
     return testalloc::allocations.load();
 }
@@ -40,29 +40,28 @@ TEST(EventQueueAllocation, NodesAreMadeOnlyBeyondTheLargestBurstSoFar) {
 
 TEST(EventQueueAllocation, ARefusedNodeGivesNullAndLeavesTheQueueAsItWas) {
     EventQueue queue;
-    queue.scheduleEvent(4)->key = 1;
-    queue.scheduleEvent(9)->key = 2;
+    queue.schedule({4, 1, 0, 0});
+    queue.schedule({9, 2, 0, 0});
 
     testalloc::refusing = true;
-    NoteEvent* refused = queue.scheduleEvent(6);
+    const EventQueue::Node* refused = queue.schedule({6, 4, 0, 0});
     testalloc::refusing = false;
     EXPECT_EQ(refused, nullptr);
 
     ASSERT_NE(queue.head(), nullptr);
-    EXPECT_EQ(queue.head()->key, 1);
+    EXPECT_EQ(queue.head()->event.key, 1);
     ASSERT_NE(queue.head()->next, nullptr);
-    EXPECT_EQ(queue.head()->next->key, 2);
+    EXPECT_EQ(queue.head()->next->event.key, 2);
     EXPECT_EQ(queue.head()->next->next, nullptr);
 
     // A recycled node needs no allocation, so it is still given while refusing.
     queue.recycleHead();
     testalloc::refusing = true;
-    NoteEvent* recycled = queue.scheduleEvent(6);
+    const EventQueue::Node* recycled = queue.schedule({6, 3, 0, 0});
     testalloc::refusing = false;
     ASSERT_NE(recycled, nullptr);
-    recycled->key = 3;
-    EXPECT_EQ(queue.head()->key, 3);
-    EXPECT_EQ(queue.head()->next->key, 2);
+    EXPECT_EQ(queue.head()->event.key, 3);
+    EXPECT_EQ(queue.head()->next->event.key, 2);
 
-    EXPECT_NE(queue.scheduleEvent(0), nullptr) << "allocation works again once memory is back";
+    EXPECT_NE(queue.schedule({0, 5, 0, 0}), nullptr) << "allocation works again once memory is back";
 }

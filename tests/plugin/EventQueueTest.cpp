@@ -16,24 +16,19 @@ struct NumberedQueue {
     std::uint8_t arrivals = 0;
 
     void schedule(const std::vector<int>& deltas) {
-        for (int delta : deltas) {
-            NoteEvent* node = queue.scheduleEvent(delta);
-            ASSERT_NE(node, nullptr);
-            EXPECT_EQ(node->delta, delta);
-            node->key = arrivals++;
-        }
+        for (int delta : deltas) ASSERT_NE(queue.schedule({delta, arrivals++, 0, 0}), nullptr);
     }
     std::vector<Entry> pending() const {
         std::vector<Entry> entries;
-        for (const NoteEvent* node = queue.head(); node; node = node->next)
-            entries.push_back({node->delta, node->key});
+        for (const EventQueue::Node* node = queue.head(); node; node = node->next)
+            entries.push_back({node->event.frame, node->event.key});
         return entries;
     }
 };
 
 std::size_t pendingCount(const EventQueue& queue) {
     std::size_t count = 0;
-    for (const NoteEvent* node = queue.head(); node; node = node->next) ++count;
+    for (const EventQueue::Node* node = queue.head(); node; node = node->next) ++count;
     return count;
 }
 
@@ -66,24 +61,24 @@ TEST(EventQueue, AdvanceCountsEveryPendingDeltaDownAndLaterEventsQueueBehindEqua
 
 TEST(EventQueue, RecycledNodesLeaveThePendingListAndAreTakenBackNewestFirst) {
     EventQueue queue;
-    std::vector<const NoteEvent*> nodes;
-    for (int delta : {3, 1, 2}) nodes.push_back(queue.scheduleEvent(delta));
+    std::vector<const EventQueue::Node*> nodes;
+    for (int frame : {3, 1, 2}) nodes.push_back(queue.schedule({frame, 0, 0, 0}));
     queue.recycleHead();  // delta 1
     ASSERT_NE(queue.head(), nullptr);
-    EXPECT_EQ(queue.head()->delta, 2);
+    EXPECT_EQ(queue.head()->event.frame, 2);
     queue.recycleHead();  // delta 2
-    EXPECT_EQ(queue.head()->delta, 3);
+    EXPECT_EQ(queue.head()->event.frame, 3);
     EXPECT_EQ(queue.head()->next, nullptr) << "a recycled node must not stay linked";
     queue.advance(3);
-    EXPECT_EQ(queue.head()->delta, 0);
+    EXPECT_EQ(queue.head()->event.frame, 0);
 
     // The free list is a stack: the last node recycled is the first reused.
-    const NoteEvent* reused = queue.scheduleEvent(9);
+    const EventQueue::Node* reused = queue.schedule({9, 0, 0, 0});
     EXPECT_EQ(reused, nodes[2]);
     EXPECT_EQ(reused->next, nullptr);
-    EXPECT_EQ(queue.scheduleEvent(-1), nodes[1]);
+    EXPECT_EQ(queue.schedule({-1, 0, 0, 0}), nodes[1]);
     EXPECT_EQ(pendingCount(queue), 3u);
-    EXPECT_EQ(queue.head()->delta, -1);
-    EXPECT_EQ(queue.head()->next->delta, 0);
-    EXPECT_EQ(queue.head()->next->next->delta, 9);
+    EXPECT_EQ(queue.head()->event.frame, -1);
+    EXPECT_EQ(queue.head()->next->event.frame, 0);
+    EXPECT_EQ(queue.head()->next->next->event.frame, 9);
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "plugin/MidiVocabulary.h"
 #include "plugin/quenor.h"
 #include "tests/support/MidiDriver.h"
 
@@ -21,10 +22,13 @@ bool sameKeyStates(const KeyModel& a, const KeyModel& b) {
            std::memcmp(a.loss, b.loss, sizeof a.loss) == 0;
 }
 
+constexpr unsigned char kOn = midi::kNoteOn, kOff = midi::kNoteOff, kCtl = midi::kControlChange;
+constexpr unsigned char kPedal = midi::kSustainPedal, kA0 = midi::kLowestNote, kC8 = midi::kHighestNote;
+
 const std::vector<TimedMessage> kPiece = {
-    {0, 0x90, 21, 110},  {0, 0x90, 45, 64},    {0, 0xB0, 64, 100},   {37, 0x90, 69, 127},
-    {300, 0x80, 45, 0},  {300, 0x90, 93, 80},  {901, 0x90, 108, 1},  {1200, 0x80, 21, 0},
-    {1500, 0xB0, 64, 0}, {2222, 0x90, 57, 90}, {3000, 0x90, 33, 50}, {3500, 0x80, 69, 0},
+    {0, kOn, kA0, 110},      {0, kOn, 45, 64},    {0, kCtl, kPedal, 100}, {37, kOn, 69, 127},
+    {300, kOff, 45, 0},      {300, kOn, 93, 80},  {901, kOn, kC8, 1},     {1200, kOff, kA0, 0},
+    {1500, kCtl, kPedal, 0}, {2222, kOn, 57, 90}, {3000, kOn, 33, 50},    {3500, kOff, 69, 0},
 };
 
 }  // namespace
@@ -89,7 +93,7 @@ TEST(Instance, LargerBlockSizeGivesRoomForLargerBlocks) {
 // workers, so both ways of running the jobs are compared.
 std::vector<TimedMessage> withFullKeyboardAt2000() {
     std::vector<TimedMessage> piece = kPiece;
-    for (int note = 21; note <= 108; ++note) piece.push_back({2000, 0x90, static_cast<unsigned char>(note), 70});
+    for (int note = kA0; note <= kC8; ++note) piece.push_back({2000, kOn, static_cast<unsigned char>(note), 70});
     std::stable_sort(piece.begin(), piece.end(),
                      [](const TimedMessage& a, const TimedMessage& b) { return a.frame < b.frame; });
     return piece;
