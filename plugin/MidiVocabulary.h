@@ -11,11 +11,9 @@ namespace midi {
 enum Status : std::uint8_t {
     kNoteOff = 0x80,
     kNoteOn = 0x90,
-    kPolyPressure = 0xA0,
     kControlChange = 0xB0,
     kProgramChange = 0xC0,
     kChannelPressure = 0xD0,
-    kPitchBend = 0xE0,
     kSystem = 0xF0,
 };
 
@@ -34,7 +32,6 @@ constexpr int channelOf(int statusByte) { return statusByte & 0x0F; }
 constexpr bool isChannelStatus(int statusByte) { return statusByte >= kNoteOff && statusByte < kSystem; }
 
 constexpr int keyOfNote(int note) { return note - kLowestNote; }
-constexpr int noteOfKey(int key) { return key + kLowestNote; }
 constexpr bool isPianoNote(int note) { return note >= kLowestNote && note <= kHighestNote; }
 
 }  // namespace midi
