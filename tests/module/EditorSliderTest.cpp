@@ -3,6 +3,7 @@
 // plug-in.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -172,6 +173,21 @@ TEST_F(EditorTest, WheelNotchesStepTheSliderUnderThePointer) {
     EXPECT_EQ(editCalls(effect), (std::vector<VstInt32>{102, 202, 102, 202, 102, 202, 102, 202}))
         << "each notch is one complete edit";
     EXPECT_EQ(differenceFromValues(), 0);
+}
+
+TEST_F(EditorTest, WhereSlidersOverlapTheLaterOneGetsThePointer) {
+    ASSERT_TRUE(openAndShow());
+    for (int x : {249, 270, 291}) {
+        const float rightValue = std::max(0.0f, pointed(2, x));
+        dispatch(effect, effSetProgram, 0, 0);
+        idle(effect);
+        recorder().clear();
+        click(host, x, sliderY(0));
+        idle(effect);
+        EXPECT_FLOAT_EQ(parameter(effect, 0), 0.5f) << x;
+        EXPECT_FLOAT_EQ(parameter(effect, 2), rightValue) << x;
+        EXPECT_EQ(editCalls(effect), (std::vector<VstInt32>{102, 202})) << x;
+    }
 }
 
 TEST_F(EditorTest, ArrowKeysStepTheSliderLastPressed) {
