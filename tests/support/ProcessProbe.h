@@ -10,3 +10,21 @@ long long heapBytesInUse();
 
 // Whether the module at path is still mapped into the process.
 bool moduleIsLoaded(const char* path);
+
+// Handles that every load and unload of a DLL of this toolchain leaves
+// behind, whatever the DLL does; 0 where there is no such fault.
+int handlesKeptPerLoadByTheToolchain();
+
+// Keeps loaded, while it lives, the libraries a host's own toolkit would
+// (Linux: the drawing libraries), so that unloading the module does not
+// unload them with it.
+class HostsOwnLibraries {
+public:
+    HostsOwnLibraries();
+    ~HostsOwnLibraries();
+    HostsOwnLibraries(const HostsOwnLibraries&) = delete;
+    HostsOwnLibraries& operator=(const HostsOwnLibraries&) = delete;
+
+private:
+    void* drawing = nullptr;
+};
