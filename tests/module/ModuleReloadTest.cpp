@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "tests/support/HostHarness.h"
@@ -18,7 +19,7 @@ namespace {
 TEST(HostModule, LoadedAndUnloadedAHundredTimes) {
     // A host's own toolkit keeps the drawing libraries loaded; unloaded with
     // the module each time, one of them loses a few KB of its own per load.
-    const HostsOwnLibraries drawingLibraries;
+    const std::shared_ptr<void> drawingLibraries = holdHostsOwnLibraries();
     const std::vector<MidiMessage> chord = {noteOn(0, 33, 120), noteOn(0, 60, 100), noteOn(200, 96, 127)};
     const int threadsBefore = threadCount();
     long long heapAfterWarmUp = 0;

@@ -60,8 +60,7 @@ int handlesKeptPerLoadByTheToolchain() {
 #endif
 }
 
-HostsOwnLibraries::HostsOwnLibraries() = default;
-HostsOwnLibraries::~HostsOwnLibraries() = default;
+std::shared_ptr<void> holdHostsOwnLibraries() { return nullptr; }
 
 #else
 
@@ -85,10 +84,10 @@ bool moduleIsLoaded(const char* path) {
 
 int handlesKeptPerLoadByTheToolchain() { return 0; }
 
-HostsOwnLibraries::HostsOwnLibraries() : drawing(dlopen("libcairo.so.2", RTLD_NOW)) {}
-
-HostsOwnLibraries::~HostsOwnLibraries() {
-    if (drawing) dlclose(drawing);
+std::shared_ptr<void> holdHostsOwnLibraries() {
+    return {dlopen("libcairo.so.2", RTLD_NOW), [](void* library) {
+                if (library) dlclose(library);
+            }};
 }
 
 #endif

@@ -2,6 +2,8 @@
 // open handles, the allocator's bytes in use, whether a module is loaded.
 #pragma once
 
+#include <memory>
+
 // Open file descriptors (Linux) or kernel handles (Windows).
 int openHandleCount();
 
@@ -15,16 +17,7 @@ bool moduleIsLoaded(const char* path);
 // behind, whatever the DLL does; 0 where there is no such fault.
 int handlesKeptPerLoadByTheToolchain();
 
-// Keeps loaded, while it lives, the libraries a host's own toolkit would
-// (Linux: the drawing libraries), so that unloading the module does not
-// unload them with it.
-class HostsOwnLibraries {
-public:
-    HostsOwnLibraries();
-    ~HostsOwnLibraries();
-    HostsOwnLibraries(const HostsOwnLibraries&) = delete;
-    HostsOwnLibraries& operator=(const HostsOwnLibraries&) = delete;
-
-private:
-    void* drawing = nullptr;
-};
+// Keeps loaded, while the answer lives, the libraries a host's own toolkit
+// would (Linux: the drawing libraries), so that unloading the module does
+// not unload them with it.
+std::shared_ptr<void> holdHostsOwnLibraries();

@@ -24,8 +24,6 @@ class ProcessorLimit {
 public:
     explicit ProcessorLimit(int wanted);
     ~ProcessorLimit();
-    ProcessorLimit(const ProcessorLimit&) = delete;
-    ProcessorLimit& operator=(const ProcessorLimit&) = delete;
 
     int processors() const { return count; }
     // Whether the narrowing took: false when the system refused it.
