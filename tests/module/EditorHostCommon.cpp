@@ -1,5 +1,7 @@
 #include "tests/module/EditorHostCommon.h"
 
+#include "tests/module/EditorTestHost.h"
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -79,6 +81,18 @@ std::vector<std::uint32_t> background() {
     return rgb;
 }
 
+int differingPixels(const std::vector<std::uint32_t>& actual, const Picture& expected, int left, int top, int right,
+                    int bottom) {
+    if (actual.size() != expected.rgb.size() || expected.skipped.size() != expected.rgb.size()) return -1;
+    int differing = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * kWidth + x;
+            differing += !expected.skipped[i] && actual[i] != expected.rgb[i];
+        }
+    return differing;
+}
+
 void PluginInstanceTest::SetUp() {
     recorder().clear();
     effect = loadPlugin();
@@ -91,6 +105,28 @@ void PluginInstanceTest::TearDown() {
 
 void PluginInstanceTest::currentValues(float out[4]) const {
     for (int i = 0; i < 4; ++i) out[i] = parameter(effect, i);
+}
+
+void EditorTest::SetUp() {
+    resetInput();
+    PluginInstanceTest::SetUp();
+}
+
+void EditorTest::TearDown() {
+    PluginInstanceTest::TearDown();
+    resetInput();
+}
+
+bool EditorTest::openAndShow() {
+    EXPECT_TRUE(openEditor());
+    idle(effect);
+    return host.childCount() > 0;
+}
+
+int EditorTest::differenceFromValues(const HostWindow& host, AEffect* effect) {
+    float values[4];
+    for (int i = 0; i < 4; ++i) values[i] = parameter(effect, i);
+    return differingPixels(screenshot(host), expectedPicture(values));
 }
 
 }  // namespace editorhost

@@ -51,6 +51,19 @@ HandleColumns handleColumns(int index, float value, int handleWidth);
 // The panel's background, row by row from the top (0xRRGGBB).
 std::vector<std::uint32_t> background();
 
+// A picture the editor should show, and which pixels a comparison skips
+// (where the handle's partly transparent pixels are blended by a decoder
+// that may round either way).
+struct Picture {
+    std::vector<std::uint32_t> rgb;
+    std::vector<bool> skipped;
+};
+// Pixels that differ from expected outside the skipped ones, in the columns
+// [left, right) of the rows [top, bottom) or everywhere; -1 when the sizes
+// differ.
+int differingPixels(const std::vector<std::uint32_t>& actual, const Picture& expected, int left = 0, int top = 0,
+                    int right = kWidth, int bottom = kHeight);
+
 // One loaded plug-in instance, its editor closed and the instance released
 // after the test.
 class PluginInstanceTest : public ::testing::Test {

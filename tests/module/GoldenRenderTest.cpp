@@ -12,12 +12,6 @@
 // every platform computes the same values.
 #include <gtest/gtest.h>
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <sched.h>
-#endif
-
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -32,6 +26,7 @@
 
 #include "tests/support/HostHarness.h"
 #include "tests/support/MidiDriver.h"
+#include "tests/support/SystemDifferences.h"
 
 using namespace testhost;
 
@@ -120,45 +115,6 @@ std::string hex(std::uint64_t value) {
     return text.str();
 }
 
-// Several render workers add their sums in another order than one does, so a
-// render is pinned for each worker count. Where the pool counts the processors
-// the thread may run on (Linux), the instance is created under a narrower
-// affinity to get the count wanted; elsewhere the pool takes every processor
-// of the machine, and that count is the one compared.
-class WorkerCountWhileCreating {
-public:
-#if defined(_WIN32)
-    explicit WorkerCountWhileCreating(int) {
-        SYSTEM_INFO info;
-        GetSystemInfo(&info);
-        count = std::clamp(static_cast<int>(info.dwNumberOfProcessors), 1, 16);
-    }
-#else
-    explicit WorkerCountWhileCreating(int wanted) {
-        EXPECT_EQ(sched_getaffinity(0, sizeof original, &original), 0);
-        cpu_set_t narrower;
-        CPU_ZERO(&narrower);
-        for (int cpu = 0; cpu < CPU_SETSIZE && count < wanted; ++cpu)
-            if (CPU_ISSET(cpu, &original)) {
-                CPU_SET(cpu, &narrower);
-                ++count;
-            }
-        EXPECT_EQ(sched_setaffinity(0, sizeof narrower, &narrower), 0);
-    }
-    ~WorkerCountWhileCreating() { EXPECT_EQ(sched_setaffinity(0, sizeof original, &original), 0); }
-#endif
-    WorkerCountWhileCreating(const WorkerCountWhileCreating&) = delete;
-    WorkerCountWhileCreating& operator=(const WorkerCountWhileCreating&) = delete;
-
-    int workers() const { return count; }
-
-private:
-#if !defined(_WIN32)
-    cpu_set_t original;
-#endif
-    int count = 0;
-};
-
 struct PinnedRender {
     int workers;
     int program;
@@ -166,11 +122,17 @@ struct PinnedRender {
     std::string hash;
 };
 
-// Answers the worker count the instance renders with.
+// Several render workers add their sums in another order than one does, so a
+// render is pinned for each worker count. Answers the worker count the
+// instance renders with, where the system lets the count be chosen the one
+// wanted.
 std::unique_ptr<PluginInstance> createInstance(const PluginLibrary& library, int wantedWorkers, int& workers) {
-    WorkerCountWhileCreating restriction(wantedWorkers);
-    workers = restriction.workers();
-    return std::make_unique<PluginInstance>(library);
+    ProcessorLimit limit(wantedWorkers);
+    EXPECT_TRUE(limit.narrowed());
+    workers = limit.processors();
+    auto instance = std::make_unique<PluginInstance>(library);
+    EXPECT_TRUE(limit.restore());
+    return instance;
 }
 
 // A silent render would pin nothing worth keeping.

@@ -3,15 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <thread>
 
 #include "platform/ProcessorCount.h"
 #include "platform/ThreadScheduling.h"
-#if defined(__linux__)
-#include <pthread.h>
-
-#include "tests/support/AffinityRestriction.h"
-#endif
+#include "tests/plugin/ThreadProbe.h"
 #include "tests/support/ThreadCount.h"
 
 namespace {
@@ -27,18 +22,6 @@ void countRun(void* argument) {
     auto* job = static_cast<CountingJob*>(argument);
     ++job->runs;
     job->lastPassSeen = *job->currentPass;
-}
-
-// Which thread ran a job, and how urgently the system ran it.
-struct ThreadProbe {
-    std::uintptr_t thread = 0;
-    platform::ThreadScheduling scheduling;
-};
-
-void probeThread(void* argument) {
-    auto* probe = static_cast<ThreadProbe*>(argument);
-    probe->thread = platform::callingThreadIdentity();
-    probe->scheduling = platform::callingThreadScheduling();
 }
 
 TEST(WorkerPool, WorkerCountIsClamped) {
@@ -110,53 +93,6 @@ TEST(WorkerPool, CallerRunsJobZeroAndEachWorkerItsOwn) {
     for (int w = 0; w < 3; ++w) EXPECT_EQ(probes[w].thread, caller) << "worker " << w;
 }
 
-#if defined(__linux__)
-// A real-time caller: on a helper thread, so that the test's own thread keeps
-// its scheduling.
-TEST(WorkerPool, WorkersFollowTheCallersSchedulingWhenItIsRead) {
-    const auto setCaller = [](int policy, int priority) {
-        sched_param parameters{};
-        parameters.sched_priority = priority;
-        return pthread_setschedparam(pthread_self(), policy, &parameters) == 0;
-    };
-    bool permitted = true;
-    ThreadProbe afterFirst, beforeRecheck, afterRecheck, afterASecond, fromAnotherThread;
-    WorkerPool pool(2);
-    ThreadProbe ignored;
-    const auto runWith = [&pool, &ignored](ThreadProbe& probe, int frames) {
-        pool.followCallerScheduling(frames);
-        pool.setJob(0, probeThread, &ignored);
-        pool.setJob(1, probeThread, &probe);
-        pool.runAll();
-    };
-    std::thread caller([&] {
-        runWith(afterFirst, 64);
-        if (!setCaller(SCHED_FIFO, 5)) {
-            permitted = false;
-            return;
-        }
-        runWith(beforeRecheck, 64);
-        pool.recheckScheduling();
-        runWith(afterRecheck, 64);
-        setCaller(SCHED_FIFO, 7);
-        runWith(afterASecond, 44100);
-        setCaller(SCHED_OTHER, 0);
-    });
-    caller.join();
-    EXPECT_EQ(afterFirst.scheduling, (platform::ThreadScheduling{SCHED_OTHER, 0}));
-    if (!permitted) GTEST_SKIP() << "no permission for real-time scheduling";
-    // Not read on every block: the change waits for a reason to look.
-    EXPECT_EQ(beforeRecheck.scheduling, (platform::ThreadScheduling{SCHED_OTHER, 0}));
-    EXPECT_EQ(afterRecheck.scheduling, (platform::ThreadScheduling{SCHED_FIFO, 5}));
-    EXPECT_EQ(afterASecond.scheduling, (platform::ThreadScheduling{SCHED_FIFO, 7}));
-
-    // Another calling thread (this one, alive all along, so its identity
-    // cannot be the ended helper's) is looked at at once.
-    runWith(fromAnotherThread, 64);
-    EXPECT_EQ(fromAnotherThread.scheduling, platform::callingThreadScheduling());
-}
-#endif
-
 TEST(WorkerPool, WorkerWithoutJobStillCompletesThePass) {
     WorkerPool pool(3);
     int currentPass = 7;
@@ -200,17 +136,5 @@ TEST(WorkerPool, DestructionRightAfterConstructionEndsTheThreads) {
     }
     EXPECT_TRUE(threadCountSettlesAt(before));
 }
-
-// Only the Linux processor count follows the affinity mask.
-#if defined(__linux__)
-TEST(WorkerPool, OneAllowedProcessorGivesAThreadlessPool) {
-    testhost::AffinityRestriction restriction;
-    restriction.limitTo({restriction.allowed().front()});
-    const int before = threadCount();
-    WorkerPool pool;
-    EXPECT_EQ(pool.workerCount(), 1);
-    EXPECT_EQ(threadCount(), before);
-}
-#endif
 
 }  // namespace

@@ -1,19 +1,22 @@
-#include "tests/module/Win32EditorHost.h"
+#include "tests/module/Win32EditorTestHost.h"
 
 #include <gdiplus.h>
 
-#include <cstring>
 #include <fstream>
 #include <stdexcept>
 
-namespace wineditor {
+namespace editorhost {
 
 namespace {
 
 constexpr char kHostClass[] = "QuenorTestHostWindow";
 
-// Modifiers held by holdKey, as MK_ flags for the mouse messages.
+// Modifiers held by holdModifier, as MK_ flags for the mouse messages, and
+// where the pointer is as the messages report it.
 WPARAM heldModifiers = 0;
+bool leftHeld = false;
+int pointerX = 0;
+int pointerY = 0;
 
 LPARAM clientPoint(int x, int y) {
     return MAKELPARAM(static_cast<WORD>(static_cast<short>(x)), static_cast<WORD>(static_cast<short>(y)));
@@ -64,17 +67,22 @@ BOOL CALLBACK collectWindow(HWND window, LPARAM list) {
     return TRUE;
 }
 
+void send(const HostWindow& host, UINT message, WPARAM buttons) {
+    SendMessageA(editorWindow(host), message, heldModifiers | buttons, clientPoint(pointerX, pointerY));
+}
+
 }  // namespace
 
 HMODULE pluginModule() {
     HMODULE module = nullptr;
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(reinterpret_cast<void*>(editorhost::pluginLibrary().entry())),
-                       &module);
+                       reinterpret_cast<LPCSTR>(reinterpret_cast<void*>(pluginLibrary().entry())), &module);
     return module;
 }
 
-HostWindow::HostWindow(int x, int y, int width, int height) {
+HWND editorWindow(const HostWindow& host) { return host.native() ? GetWindow(handle(host), GW_CHILD) : nullptr; }
+
+HostWindow::HostWindow(Place place) {
     static const ATOM hostClass = [] {
         WNDCLASSA description{};
         description.lpfnWndProc = DefWindowProcA;
@@ -85,28 +93,40 @@ HostWindow::HostWindow(int x, int y, int width, int height) {
         return RegisterClassA(&description);
     }();
     if (!hostClass) throw std::runtime_error("cannot register the host's window class");
-    window = CreateWindowExA(0, kHostClass, "Quenor test host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y,
-                             width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (!window) throw std::runtime_error("cannot create the host window");
-    UpdateWindow(window);
+    // A borderless window away from the screen's origin, so that screen and
+    // client coordinates differ.
+    const HWND created = CreateWindowExA(0, kHostClass, "Quenor test host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                                         37, place == Place::first ? 41 : 300, kWidth, kHeight, nullptr, nullptr,
+                                         GetModuleHandleA(nullptr), nullptr);
+    if (!created) throw std::runtime_error("cannot create the host window");
+    window = reinterpret_cast<std::uintptr_t>(created);
+    UpdateWindow(created);
     pumpMessages();
 }
 
 HostWindow::~HostWindow() { destroy(); }
 
-void HostWindow::destroy() {
-    if (!window) return;
-    DestroyWindow(window);
-    window = nullptr;
-    pumpMessages();
-}
-
-HWND HostWindow::child() const { return window ? GetWindow(window, GW_CHILD) : nullptr; }
+void* HostWindow::asParent() const { return handle(*this); }
 
 int HostWindow::childCount() const {
     int count = 0;
-    for (HWND c = child(); c; c = GetWindow(c, GW_HWNDNEXT)) ++count;
+    for (HWND c = editorWindow(*this); c; c = GetWindow(c, GW_HWNDNEXT)) ++count;
     return count;
+}
+
+void HostWindow::destroy() {
+    if (!window) return;
+    DestroyWindow(handle(*this));
+    window = 0;
+    pumpMessages();
+}
+
+bool parentExists(void* parent) { return IsWindow(static_cast<HWND>(parent)) != 0; }
+
+std::vector<void*> bogusParents() {
+    // A value that names no window, and a pointer that is no handle at all.
+    return {reinterpret_cast<void*>(std::uintptr_t{0x1FFFFF0}),
+            reinterpret_cast<void*>(static_cast<std::uintptr_t>(0x7FFF12345678ull))};
 }
 
 void pumpMessages() {
@@ -138,15 +158,17 @@ std::vector<HWND> threadWindows() {
     return all;
 }
 
-std::vector<std::uint32_t> screenshot(HWND window, int width, int height) {
+std::vector<std::uint32_t> screenshot(const HostWindow& host) {
+    // As drawn into the window's device context.
     std::vector<std::uint32_t> pixels;
+    const HWND window = editorWindow(host);
     if (!window || !IsWindow(window)) return pixels;
     HDC source = GetDC(window);
     if (!source) return pixels;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down rows
+    info.bmiHeader.biWidth = kWidth;
+    info.bmiHeader.biHeight = -kHeight;  // top-down rows
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -155,11 +177,11 @@ std::vector<std::uint32_t> screenshot(HWND window, int width, int height) {
     HDC memory = CreateCompatibleDC(source);
     if (target && memory && bits) {
         HGDIOBJ previous = SelectObject(memory, target);
-        if (BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY)) {
+        if (BitBlt(memory, 0, 0, kWidth, kHeight, source, 0, 0, SRCCOPY)) {
             GdiFlush();
             const auto* words = static_cast<const std::uint32_t*>(bits);
-            pixels.reserve(static_cast<std::size_t>(width) * height);
-            for (int i = 0; i < width * height; ++i) pixels.push_back(words[i] & 0xFFFFFF);
+            pixels.reserve(kPixels);
+            for (int i = 0; i < kPixels; ++i) pixels.push_back(words[i] & 0xFFFFFF);
         }
         SelectObject(memory, previous);
     }
@@ -171,13 +193,13 @@ std::vector<std::uint32_t> screenshot(HWND window, int width, int height) {
 
 Picture expectedPicture(const float values[4]) {
     Picture picture;
-    picture.rgb = editorhost::background();
+    picture.rgb = background();
     picture.skipped.assign(kPixels, false);
 
     const HandlePicture& handle = handlePicture();
     for (int i = 0; i < 4; ++i) {
-        const editorhost::HandleColumns columns = editorhost::handleColumns(i, values[i], handle.width);
-        const int viewTop = editorhost::sliderTop(i);
+        const HandleColumns columns = handleColumns(i, values[i], handle.width);
+        const int viewTop = sliderTop(i);
         for (int y = viewTop; y < viewTop + 33 && y < kHeight; ++y) {
             const int row = y - (viewTop + 2);
             if (row < 0 || row >= handle.height) continue;
@@ -192,109 +214,114 @@ Picture expectedPicture(const float values[4]) {
     return picture;
 }
 
-int differingPixels(const std::vector<std::uint32_t>& actual, const Picture& expected) {
-    if (actual.size() != expected.rgb.size()) return -1;
-    int differing = 0;
-    for (std::size_t i = 0; i < actual.size(); ++i)
-        differing += !expected.skipped[i] && actual[i] != expected.rgb[i];
-    return differing;
-}
-
-bool saveBmp(const std::vector<std::uint32_t>& rgb, int width, int height, const std::string& path) {
-    if (rgb.size() != static_cast<std::size_t>(width) * height) return false;
+void saveScreenshot(const std::vector<std::uint32_t>& rgb, const std::string& stem) {
+    if (rgb.size() != static_cast<std::size_t>(kPixels)) return;
     BITMAPFILEHEADER file{};
     BITMAPINFOHEADER header{};
     header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = -height;
+    header.biWidth = kWidth;
+    header.biHeight = -kHeight;
     header.biPlanes = 1;
     header.biBitCount = 32;
     header.biCompression = BI_RGB;
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof file + sizeof header;
     file.bfSize = file.bfOffBits + static_cast<DWORD>(rgb.size() * 4);
-    std::ofstream out(path, std::ios::binary);
+    std::ofstream out(stem + ".bmp", std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&header), sizeof header);
     out.write(reinterpret_cast<const char*>(rgb.data()), static_cast<std::streamsize>(rgb.size() * 4));
-    return static_cast<bool>(out);
 }
 
-void holdKey(int virtualKey, bool down) {
+bool editorPlacement(const HostWindow& host, EditorPlacement& placement) {
+    const HWND editor = editorWindow(host);
+    RECT frame{};
+    if (!editor || !GetWindowRect(editor, &frame)) return false;
+    MapWindowPoints(HWND_DESKTOP, handle(host), reinterpret_cast<POINT*>(&frame), 2);
+    placement.x = frame.left;
+    placement.y = frame.top;
+    placement.width = frame.right - frame.left;
+    placement.height = frame.bottom - frame.top;
+    char title[64] = {};
+    GetWindowTextA(editor, title, sizeof title);
+    placement.title = title;
+    return true;
+}
+
+std::vector<long long> footprint() {
+    std::vector<long long> windows;
+    for (HWND window : threadWindows())
+        windows.push_back(static_cast<long long>(reinterpret_cast<std::intptr_t>(window)));
+    return windows;
+}
+
+void holdModifier(Modifier modifier, bool down) {
+    // Both as the thread's key state (GetKeyState) and as the MK_ flags of
+    // the mouse messages that follow.
     BYTE state[256];
     GetKeyboardState(state);
     const BYTE value = down ? 0x80 : 0x00;
-    state[virtualKey] = value;
-    WPARAM flag = 0;
-    if (virtualKey == VK_SHIFT) {
-        state[VK_LSHIFT] = value;
-        flag = MK_SHIFT;
-    } else if (virtualKey == VK_CONTROL) {
-        state[VK_LCONTROL] = value;
-        flag = MK_CONTROL;
-    }
+    const bool shift = modifier == Modifier::shift;
+    state[shift ? VK_SHIFT : VK_CONTROL] = value;
+    state[shift ? VK_LSHIFT : VK_LCONTROL] = value;
     SetKeyboardState(state);
+    const WPARAM flag = shift ? MK_SHIFT : MK_CONTROL;
     heldModifiers = down ? heldModifiers | flag : heldModifiers & ~flag;
 }
 
-void mouseMove(HWND window, int x, int y, bool leftDown) {
-    SendMessageA(window, WM_MOUSEMOVE, heldModifiers | (leftDown ? MK_LBUTTON : 0), clientPoint(x, y));
+void movePointer(const HostWindow& host, int x, int y) {
+    // Sent to the editor's window wherever the pointer is, as to a window
+    // that has captured the mouse.
+    pointerX = x;
+    pointerY = y;
+    send(host, WM_MOUSEMOVE, leftHeld ? MK_LBUTTON : 0);
 }
 
-void leftDown(HWND window, int x, int y) {
-    SendMessageA(window, WM_LBUTTONDOWN, heldModifiers | MK_LBUTTON, clientPoint(x, y));
+void pressLeft(const HostWindow& host) {
+    leftHeld = true;
+    send(host, WM_LBUTTONDOWN, MK_LBUTTON);
 }
 
-void leftUp(HWND window, int x, int y) { SendMessageA(window, WM_LBUTTONUP, heldModifiers, clientPoint(x, y)); }
-
-void leftDoubleClick(HWND window, int x, int y) {
-    SendMessageA(window, WM_LBUTTONDBLCLK, heldModifiers | MK_LBUTTON, clientPoint(x, y));
+void releaseLeft(const HostWindow& host) {
+    leftHeld = false;
+    send(host, WM_LBUTTONUP, 0);
 }
 
-void click(HWND window, int x, int y) {
-    mouseMove(window, x, y, false);
-    leftDown(window, x, y);
-    leftUp(window, x, y);
+void click(const HostWindow& host, int x, int y) {
+    movePointer(host, x, y);
+    pressLeft(host);
+    releaseLeft(host);
 }
 
-void otherClick(HWND window, int x, int y, bool right) {
-    mouseMove(window, x, y, false);
-    SendMessageA(window, right ? WM_RBUTTONDOWN : WM_MBUTTONDOWN, heldModifiers | (right ? MK_RBUTTON : MK_MBUTTON),
-                 clientPoint(x, y));
-    SendMessageA(window, right ? WM_RBUTTONUP : WM_MBUTTONUP, heldModifiers, clientPoint(x, y));
+void clickAgain(const HostWindow& host, int x, int y) {
+    pointerX = x;
+    pointerY = y;
+    send(host, WM_LBUTTONDBLCLK, MK_LBUTTON);
+    send(host, WM_LBUTTONUP, 0);
 }
 
-void wheel(HWND window, int x, int y, int delta) {
+void otherClick(const HostWindow& host, int x, int y, bool right) {
+    movePointer(host, x, y);
+    send(host, right ? WM_RBUTTONDOWN : WM_MBUTTONDOWN, right ? MK_RBUTTON : MK_MBUTTON);
+    send(host, right ? WM_RBUTTONUP : WM_MBUTTONUP, 0);
+}
+
+void wheel(const HostWindow& host, int x, int y, int delta) {
+    const HWND editor = editorWindow(host);
     POINT onScreen{x, y};
-    ClientToScreen(window, &onScreen);
+    ClientToScreen(editor, &onScreen);
     const WPARAM keys = heldModifiers & 0xFFFF;
-    SendMessageA(window, WM_MOUSEWHEEL, MAKEWPARAM(keys, static_cast<WORD>(static_cast<short>(delta))),
+    SendMessageA(editor, WM_MOUSEWHEEL, MAKEWPARAM(keys, static_cast<WORD>(static_cast<short>(delta))),
                  clientPoint(onScreen.x, onScreen.y));
 }
 
-void EditorTest::SetUp() {
-    holdKey(VK_SHIFT, false);
-    holdKey(VK_CONTROL, false);
+void wheelNotch(const HostWindow& host, int x, int y, bool up) { wheel(host, x, y, up ? 120 : -120); }
+
+void resetInput() {
+    holdModifier(Modifier::shift, false);
+    holdModifier(Modifier::control, false);
+    leftHeld = false;
     handlePicture();  // decoded before the plug-in starts anything
-    PluginInstanceTest::SetUp();
 }
 
-void EditorTest::TearDown() {
-    PluginInstanceTest::TearDown();
-    holdKey(VK_SHIFT, false);
-    holdKey(VK_CONTROL, false);
-}
-
-HWND EditorTest::openAndShow() {
-    EXPECT_TRUE(openEditor());
-    idle(effect);
-    return host.child();
-}
-
-int EditorTest::differenceFromValues() {
-    float values[4];
-    currentValues(values);
-    return differingPixels(shot(), expectedPicture(values));
-}
-
-}  // namespace wineditor
+}  // namespace editorhost
