@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/MidiVocabulary.h"
 #include "tests/support/HostHarness.h"
 #include "tests/support/MidiDriver.h"
 #include "tests/support/SystemDifferences.h"
@@ -35,17 +36,13 @@ namespace {
 constexpr std::int64_t kFrames = 8192;
 constexpr VstInt32 kBlock = 512;
 
-constexpr unsigned char kNoteOn = 0x90;
-constexpr unsigned char kNoteOff = 0x80;
-constexpr unsigned char kController = 0xB0;
-constexpr unsigned char kPedal = 64;
-constexpr unsigned char kVolumeController = 7;
+using midi::kControlChange, midi::kNoteOff, midi::kNoteOn, midi::kSustainPedal, midi::kVolume;
 
 // Chords low, middle and high, soft and hard, released under the pedal and
 // without it, the two outermost keys, and a Volume change; most events fall
 // inside a block rather than on its start.
 const std::vector<TimedMessage> kPiece = {
-    {0, kController, kPedal, 127},
+    {0, kControlChange, kSustainPedal, 127},
     {0, kNoteOn, 36, 100},
     {0, kNoteOn, 48, 100},
     {0, kNoteOn, 52, 100},
@@ -61,14 +58,14 @@ const std::vector<TimedMessage> kPiece = {
     {2500, kNoteOn, 76, 127},
     {2500, kNoteOn, 79, 127},
     {2500, kNoteOn, 84, 127},
-    {3500, kController, kPedal, 0},
+    {3500, kControlChange, kSustainPedal, 0},
     {4000, kNoteOff, 60, 0},
     {4000, kNoteOff, 64, 0},
     {4000, kNoteOff, 67, 0},
     {4100, kNoteOn, 21, 90},
     {4100, kNoteOn, 108, 90},
-    {5000, kController, kVolumeController, 100},
-    {6000, kController, kPedal, 127},
+    {5000, kControlChange, kVolume, 100},
+    {6000, kControlChange, kSustainPedal, 127},
     {6037, kNoteOn, 41, 80},
     {6037, kNoteOn, 45, 80},
     {6037, kNoteOn, 48, 80},
@@ -81,7 +78,7 @@ const std::vector<TimedMessage> kPiece = {
     {7000, kNoteOff, 41, 0},
     {7000, kNoteOff, 45, 0},
     {7000, kNoteOff, 48, 0},
-    {7500, kController, kPedal, 0},
+    {7500, kControlChange, kSustainPedal, 0},
 };
 
 // 64-bit FNV-1a over bytes.
