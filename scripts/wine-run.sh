@@ -155,8 +155,18 @@ case "${1:-}" in
     shift 2
     ensure_prefix "$prefix" "$arch"
     with_display "$prefix"
-    status=0
-    WINEPREFIX=$prefix bounded "$limit" wine "$@" || status=$?
+    # Now and then Wine fails to create the process at all and falls back to
+    # its shell, which prints "ShellExecuteEx failed": the program never ran,
+    # so it gets one more start. Its own failures are passed on as they are.
+    errors=$(mktemp)
+    trap 'rm -f "$errors"' EXIT
+    for attempt in 1 2; do
+        status=0
+        WINEPREFIX=$prefix bounded "$limit" wine "$@" 2>"$errors" || status=$?
+        cat "$errors" >&2
+        [ "$status" -ne 0 ] && [ "$attempt" -eq 1 ] && grep -q "ShellExecuteEx failed" "$errors" || break
+        echo "wine-run.sh: Wine did not start $1; starting it again" >&2
+    done
     exit $status
     ;;
 esac
