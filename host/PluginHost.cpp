@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "host/HostError.h"
+#include "host/ProgramValues.h"
 
 namespace {
 
@@ -102,6 +103,8 @@ std::string PluginHost::programName(int index) {
 void PluginHost::selectProgram(int index) { dispatch(effSetProgram, 0, index); }
 
 void PluginHost::loadBank(const std::vector<std::uint8_t>& chunk, const std::string& source) {
+    if (const std::string problem = nonFiniteProgramValue(chunk); !problem.empty())
+        throw fileError(source, "damaged: " + problem);
     std::vector<std::uint8_t> copy = chunk;  // the plug-in may keep or touch the buffer during the call
     if (dispatch(effSetChunk, 0, static_cast<VstIntPtr>(copy.size()), copy.data()) == 0)
         throw fileError(source, "the plug-in refused this bank: it has " + std::to_string(chunk.size()) +

@@ -33,6 +33,7 @@ public:
     int programCount() const { return effect->numPrograms; }
     std::string programName(int index);
     void selectProgram(int index);
+    // Refused with a HostError naming source when damaged or when the plug-in refuses it.
     void loadBank(const std::vector<std::uint8_t>& chunk, const std::string& source);
     std::vector<std::uint8_t> saveBank();
     void resume();

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "host/HostError.h"
+#include "host/ProgramValues.h"
 #include "host/WholeFile.h"
 
 namespace {
@@ -53,6 +54,8 @@ std::optional<PlayerSettings> loadPlayerSettings(const std::string& path, std::s
         for (std::size_t i = 0; i < kProgramBytes; ++i) program |= std::uint32_t{bytes[bankBytes + i]} << (8 * i);
         if (program >= static_cast<std::uint32_t>(programCount))
             damage = "program " + std::to_string(program) + " where there are " + std::to_string(programCount);
+        else
+            damage = nonFiniteProgramValue(std::span(bytes).first(bankBytes));
     }
     if (damage.empty()) {
         PlayerSettings settings;

@@ -158,6 +158,8 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
         case effGetChunk:
             return getChunk(static_cast<void**>(ptr), index != 0);
         case effSetChunk:
+            // No size beyond 32 bits is whole: compared at full width, not cut into range.
+            if (value < INT32_MIN || value > INT32_MAX) return 0;
             return setChunk(ptr, static_cast<VstInt32>(value), index != 0);
         default:
             return 0;

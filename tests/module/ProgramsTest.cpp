@@ -125,7 +125,10 @@ TEST_F(Programs, WrongChunkSizesChangeNothing) {
     std::vector<char> junk(4096, 0x41);
     EXPECT_EQ(plugin.dispatch(effSetChunk, 0, 40, junk.data()), 0);
     EXPECT_EQ(plugin.dispatch(effSetChunk, 1, 160, junk.data()), 0);
-    for (VstIntPtr size : {0, 39, 41, 159, 161, -160, 4096})
+    std::vector<VstIntPtr> sizes = {0, 39, 41, 159, 161, -160, 4096};
+    if constexpr (sizeof(VstIntPtr) > 4)  // low 32 bits that make a whole record or bank
+        sizes.insert(sizes.end(), {(VstIntPtr{1} << 32) + 160, -(VstIntPtr{1} << 32) + 40});
+    for (VstIntPtr size : sizes)
         for (VstInt32 isPreset : {0, 1}) EXPECT_EQ(plugin.dispatch(effSetChunk, isPreset, size, junk.data()), 0);
     const auto after = bank();
     EXPECT_EQ(std::memcmp(before.data(), after.data(), 160), 0);

@@ -11,8 +11,10 @@
 #include <bit>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <thread>
 
 #include "host/HostError.h"
@@ -235,6 +237,15 @@ TEST(PlayerSettingsFile, WrongProgramIsDamageAndAnUnwritableFolderIsReported) {
     problem.clear();
     EXPECT_FALSE(loadPlayerSettings(path, 160, 4, problem).has_value());
     EXPECT_EQ(problem, "") << "a missing file is no problem";
+
+    Bytes infinite(160, 0);
+    const float inf = std::numeric_limits<float>::infinity();
+    std::memcpy(infinite.data() + 3 * 40 + 8, &inf, 4);
+    savePlayerSettings(path, {infinite, 0});
+    EXPECT_FALSE(loadPlayerSettings(path, 160, 4, problem).has_value()) << "an infinite value accepted";
+    EXPECT_NE(problem.find("damaged (program 3 holds a value that is not a finite number)"), std::string::npos)
+        << problem;
+    problem.clear();
 
     // A folder that cannot be made: a file stands where it should be.
     std::ofstream(dir + "/blocked") << "x";

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 #include "render/DemoPiece.h"
 #include "render/EventTimeline.h"
@@ -266,6 +267,17 @@ TEST_F(RenderTool, SavesAndLoadsBanks) {
                                                        "bank of this plug-in has 160"),
               std::string::npos)
         << refused.errors;
+    EXPECT_FALSE(fs::exists(path("never.wav")));
+
+    Bytes mute = factory;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    std::memcpy(mute.data() + 2 * 40, &nan, 4);
+    write("mute.bank", mute);
+    const ToolResult damaged =
+        runRenderTool({"--plugin", QUENOR_PLUGIN_PATH, "--bank", path("mute.bank"), "-o", path("never.wav")});
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_EQ(damaged.errors, "quenor-render: " + path("mute.bank") +
+                                  ": damaged: program 2 holds a value that is not a finite number\n");
     EXPECT_FALSE(fs::exists(path("never.wav")));
 }
 
