@@ -5,7 +5,7 @@
 
 namespace {
 
-enum SharedLongOnly { kBank = 256, kPlugin };
+enum SharedLongOnly { kBank = 256, kPlugin, kVersion };
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
@@ -26,6 +26,8 @@ int parseHostOptions(int argc, char** argv, const char* ownShortOptions, std::sp
         {"bank", required_argument, nullptr, kBank},
         {"plugin", required_argument, nullptr, kPlugin},
         {"help", no_argument, nullptr, 'h'},
+        // Like --help, it stands alone: no output file or other option needed.
+        {"version", no_argument, nullptr, kVersion},
     };
     longOptions.insert(longOptions.end(), ownLongOptions.begin(), ownLongOptions.end());
     longOptions.push_back({nullptr, 0, nullptr, 0});
@@ -47,6 +49,9 @@ int parseHostOptions(int argc, char** argv, const char* ownShortOptions, std::sp
             case 'h':
                 shared.help = true;
                 break;
+            case kVersion:
+                shared.version = true;
+                break;
             case ':':
                 throw UsageError(std::string("option ") + argv[optind - 1] + " needs a value");
             case '?':
@@ -58,11 +63,16 @@ int parseHostOptions(int argc, char** argv, const char* ownShortOptions, std::sp
     return optind;
 }
 
-int runHost(const char* name, const char* usage, const std::function<bool()>& parse,
+int runHost(const char* name, const char* usage, const std::function<const HostOptions&()>& parse,
             const std::function<int()>& run) {
     try {
-        if (parse()) {
+        const HostOptions& shared = parse();
+        if (shared.help) {
             std::fputs(usage, stdout);
+            return 0;
+        }
+        if (shared.version) {
+            std::printf("%s %s\n", name, QUENOR_VERSION);
             return 0;
         }
     } catch (const UsageError& error) {

@@ -1,7 +1,7 @@
 // What every program that hosts the plug-in shares on its command line: the
-// options --program, --bank, --plugin and --help, the getopt loop that reads
-// them beside a program's own, and how a command line that cannot be followed
-// reaches the user (one line, a hint to --help, exit status 2).
+// options --program, --bank, --plugin, --help and --version, the getopt loop
+// that reads them beside a program's own, and how a command line that cannot
+// be followed reaches the user (one line, a hint to --help, exit status 2).
 #pragma once
 
 #include <getopt.h>
@@ -19,6 +19,7 @@ struct HostOptions {
     std::string bank;                    // a saved 160-byte bank to load
     std::string plugin;                  // empty: quenor-m4.so beside this program
     bool help = false;
+    bool version = false;
 };
 
 // A program's own long-only options take codes from here up, clear of the shared ones.
@@ -32,10 +33,11 @@ constexpr int kFirstOwnOption = 512;
 int parseHostOptions(int argc, char** argv, const char* ownShortOptions, std::span<const option> ownLongOptions,
                      HostOptions& shared, const std::function<void(int code, const char* value)>& own);
 
-// The main of a hosting program: parses, prints `usage` for --help, runs, and
-// turns what escapes into an exit status: 2 for a UsageError, 1 for any other
-// failure, each reported on one line after "NAME: ".
-int runHost(const char* name, const char* usage, const std::function<bool()>& parse,
+// The main of a hosting program: parses, prints `usage` for --help or
+// "NAME VERSION" for --version, runs, and turns what escapes into an exit
+// status: 2 for a UsageError, 1 for any other failure, each reported on one
+// line after "NAME: ".
+int runHost(const char* name, const char* usage, const std::function<const HostOptions&()>& parse,
             const std::function<int()>& run);
 
 // The same for a parser returning options that derive from HostOptions.
@@ -44,9 +46,9 @@ int runHost(const char* name, const char* usage, int argc, char** argv, Parse pa
     Options options;
     return runHost(
         name, usage,
-        [&] {
+        [&]() -> const HostOptions& {
             options = parse(argc, argv);
-            return options.help;
+            return options;
         },
         [&] { return run(options); });
 }

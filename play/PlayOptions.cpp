@@ -18,6 +18,7 @@ const char kPlayUsage[] =
     "      --no-gui          no editor window (without an X display there is none either)\n"
     "      --plugin PATH     plug-in to load (default: quenor-m4.so beside this program)\n"
     "  -h, --help            show this help\n"
+    "      --version         show the version\n"
     "\n"
     "Ctrl-C, or closing the editor window, quits and saves the settings.\n";
 

@@ -32,6 +32,7 @@ const char kUsage[] =
     "      --save-bank FILE   save the plug-in's bank (-o is then optional)\n"
     "  -q, --quiet            no progress bar and no summary\n"
     "  -h, --help             show this help\n"
+    "      --version          show the version\n"
     "\n"
     "An event at t seconds is played at frame round(t * 44100) of the instrument,\n"
     "Volume (controller 7) and all notes off (123) included.\n";
@@ -142,7 +143,7 @@ RenderOptions parseOptions(int argc, char** argv) {
                     break;
             }
         });
-    if (options.help) return options;
+    if (options.help || options.version) return options;
     if (next < argc) options.midiFile = argv[next++];
     if (next < argc) throw UsageError(std::string("unexpected argument '") + argv[next] + "'");
     if (options.program && options.preset) throw UsageError("give either --program or --preset, not both");

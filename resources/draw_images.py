@@ -1,6 +1,8 @@
 #!/usr/bin/python3
 """Draws the editor's two images: the 494 x 238 panel (uncompressed 32-bit
-BMP) and the 33 x 32 slider handle (RGBA PNG).
+BMP) and the 33 x 32 slider handle (RGBA PNG); and the player's icon, a
+48 x 48 RGBA PNG and the same drawing as SVG, for the desktop menu and the
+window.
 
 The slider geometry below must match the editor's layout: slider i sits in
 column i / 2 and row i % 2, its rectangle starting at x = 32 + 217 * column,
@@ -17,6 +19,7 @@ import cairo
 
 WIDTH, HEIGHT = 494, 238
 HANDLE_W, HANDLE_H = 33, 32
+ICON_SIZE = 48
 CAPTIONS = ["Volume", "Metal / Plastic", "Sustain", "Damper"]
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -298,6 +301,57 @@ def draw_handle(path):
     surface.write_to_png(path)
 
 
+def draw_icon(cr):
+    """Two struck strings over an octave of keys on a walnut tile, in a
+    48 x 48 square."""
+    rounded_rect(cr, 3, 3, 42, 42, 8)
+    wood = cairo.LinearGradient(0, 3, 0, 45)
+    wood.add_color_stop_rgb(0, 0.34, 0.19, 0.10)
+    wood.add_color_stop_rgb(1, 0.14, 0.07, 0.04)
+    cr.set_source(wood)
+    cr.fill_preserve()
+    cr.set_source_rgb(0.85, 0.66, 0.35)
+    cr.set_line_width(1.5)
+    cr.stroke()
+
+    # The pair of strings, and the hammer striking them.
+    cr.set_line_width(1.2)
+    for y in (11.5, 15.5):
+        cr.move_to(8, y)
+        cr.line_to(40, y - 2)
+        cr.set_source_rgb(1.0, 0.88, 0.60)
+        cr.stroke()
+    rounded_rect(cr, 17, 15, 7, 5, 2)
+    cr.set_source_rgb(0.62, 0.10, 0.08)
+    cr.fill()
+
+    # One octave: seven white keys, the black ones after C, D, F, G and A.
+    x0, y0, width, height = 8, 22, 32, 19
+    cr.rectangle(x0 - 1, y0 - 1, width + 2, height + 2)
+    cr.set_source_rgb(0.05, 0.04, 0.04)
+    cr.fill()
+    key_w = width / 7
+    for k in range(7):
+        cr.rectangle(x0 + k * key_w + 0.4, y0, key_w - 0.8, height)
+        cr.set_source_rgb(0.97, 0.96, 0.92)
+        cr.fill()
+    for k in (1, 2, 4, 5, 6):
+        cr.rectangle(x0 + k * key_w - 1.5, y0, 3, height * 0.6)
+        cr.set_source_rgb(0.06, 0.05, 0.05)
+        cr.fill()
+
+
+def write_icon(png_path, svg_path):
+    surface = cairo.ImageSurface(cairo.FORMAT_ARGB32, ICON_SIZE, ICON_SIZE)
+    draw_icon(cairo.Context(surface))
+    surface.write_to_png(png_path)
+    svg = cairo.SVGSurface(svg_path, ICON_SIZE, ICON_SIZE)
+    svg.set_document_unit(cairo.SVGUnit.PX)
+    draw_icon(cairo.Context(svg))
+    svg.finish()
+
+
 if __name__ == "__main__":
     draw_background(os.path.join(HERE, "quenor4.bmp"))
     draw_handle(os.path.join(HERE, "but.png"))
+    write_icon(os.path.join(HERE, "quenor-play.png"), os.path.join(HERE, "quenor-play.svg"))

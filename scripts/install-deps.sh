@@ -13,7 +13,7 @@ packages=(
   wine wine64 wine32:i386
   libsndfile1-dev libsoxr-dev
   libjack-jackd2-dev jackd2 libasound2-dev
-  dpkg-dev file
+  dpkg-dev file lintian python3
   clang libclang-rt-14-dev
 )
 
