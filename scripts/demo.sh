@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DQUENOR_BUILD_TESTS=OFF >/dev/null
+# --fresh: a build/ configured before with another generator is taken over.
+cmake -S . -B build -G Ninja --fresh -DQUENOR_BUILD_TESTS=OFF >/dev/null
 ninja -C build quenor-m4 quenor-render
 build/quenor-render -o demo.wav
