@@ -5,8 +5,10 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "host/HostError.h"
+#include "play/WindowIcon.h"
 
 namespace {
 
@@ -50,6 +52,9 @@ EditorWindow::EditorWindow(int width, int height, const std::string& title) {
                         sizeof kWindowClass, kWindowClass);
     const std::uint32_t pid = static_cast<std::uint32_t>(::getpid());
     xcb_change_property(conn, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1, &pid);
+    const std::vector<std::uint32_t> icon = windowIcon();
+    xcb_change_property(conn, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_ICON"), XCB_ATOM_CARDINAL, 32,
+                        static_cast<std::uint32_t>(icon.size()), icon.data());
     setSizeHints(width, height);
     setTitle(title);
     xcb_flush(conn);

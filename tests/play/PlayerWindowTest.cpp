@@ -209,6 +209,15 @@ TEST_F(PlayerWindow, HoldsTheEditorTitledAfterTheProgramAndClosingItQuitsLikeCtr
     EXPECT_NE(protocols.find(std::string(reinterpret_cast<const char*>(&deleteWindow), 4)), std::string::npos)
         << "the window does not offer WM_DELETE_WINDOW";
 
+    // An icon of its own: images of width x height pixels, one after another.
+    const std::string icon = display.property(*window, display.atom("_NET_WM_ICON"));
+    std::vector<std::uint32_t> words(icon.size() / 4);
+    std::memcpy(words.data(), icon.data(), words.size() * 4);
+    ASSERT_GE(words.size(), 3u) << "no _NET_WM_ICON";
+    std::size_t at = 0;
+    for (; at + 2 <= words.size(); at += 2 + std::size_t{words[at]} * words[at + 1]) EXPECT_GE(words[at], 16u);
+    EXPECT_EQ(at, words.size()) << "an icon cut short";
+
     // The editor's own window inside, filling it.
     const std::vector<xcb_window_t> inside = display.children(*window);
     ASSERT_EQ(inside.size(), 1u) << "the editor did not open in the window";
