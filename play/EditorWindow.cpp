@@ -5,14 +5,18 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "host/HostError.h"
+#include "play/StripLayout.h"
+#include "play/WindowIcon.h"
 
 namespace {
 
 // WM_NORMAL_HINTS as ICCCM lays it out: flags, then 17 numbers.
 constexpr std::uint32_t kProgramMinSize = 1 << 4, kProgramMaxSize = 1 << 5;
 constexpr int kSizeHintWords = 18;
+constexpr std::uint8_t kFirstMouseButton = 1;
 
 constexpr char kWindowClass[] = "quenor-play\0Quenor-play";
 
@@ -37,10 +41,11 @@ EditorWindow::EditorWindow(int width, int height, const std::string& title) {
     const xcb_screen_t* screen = screens.data;
 
     window = xcb_generate_id(conn);
-    const std::uint32_t values[] = {screen->black_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    const std::uint32_t values[] = {screen->black_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_EXPOSURE |
+                                                             XCB_EVENT_MASK_BUTTON_PRESS};
     xcb_create_window(conn, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0, static_cast<std::uint16_t>(width),
-                      static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
-                      XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+                      static_cast<std::uint16_t>(height + strip::kHeight), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      screen->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
     protocols = atom("WM_PROTOCOLS");
     deleteWindow = atom("WM_DELETE_WINDOW");
     utf8String = atom("UTF8_STRING");
@@ -50,13 +55,18 @@ EditorWindow::EditorWindow(int width, int height, const std::string& title) {
                         sizeof kWindowClass, kWindowClass);
     const std::uint32_t pid = static_cast<std::uint32_t>(::getpid());
     xcb_change_property(conn, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1, &pid);
+    const std::vector<std::uint32_t> icon = windowIcon();
+    xcb_change_property(conn, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_ICON"), XCB_ATOM_CARDINAL, 32,
+                        static_cast<std::uint32_t>(icon.size()), icon.data());
     setSizeHints(width, height);
     setTitle(title);
+    controls.emplace(conn, window, *screen, width, height);
     xcb_flush(conn);
 }
 
 EditorWindow::~EditorWindow() {
     if (!conn) return;
+    controls.reset();
     if (!lost()) xcb_destroy_window(conn, window);
     xcb_disconnect(conn);
 }
@@ -74,7 +84,7 @@ void EditorWindow::setSizeHints(int width, int height) {
     std::uint32_t hints[kSizeHintWords] = {};
     hints[0] = kProgramMinSize | kProgramMaxSize;
     hints[5] = hints[7] = static_cast<std::uint32_t>(width);
-    hints[6] = hints[8] = static_cast<std::uint32_t>(height);
+    hints[6] = hints[8] = static_cast<std::uint32_t>(height + strip::kHeight);
     xcb_change_property(conn, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32,
                         kSizeHintWords, hints);
 }
@@ -94,9 +104,11 @@ void EditorWindow::setTitle(const std::string& title) {
 
 void EditorWindow::resize(int width, int height) {
     setSizeHints(width, height);
-    const std::uint32_t size[] = {static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)};
+    const std::uint32_t size[] = {static_cast<std::uint32_t>(width),
+                                  static_cast<std::uint32_t>(height + strip::kHeight)};
     xcb_configure_window(conn, window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
-    xcb_flush(conn);
+    controls->place(width, height);
+    controls->draw();
 }
 
 void EditorWindow::wait(int milliseconds) {
@@ -111,6 +123,15 @@ bool EditorWindow::closeRequested() {
                 const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
                 if (message->type == protocols && message->format == 32 && message->data.data32[0] == deleteWindow)
                     closing = true;
+                break;
+            }
+            case XCB_EXPOSE:
+                // The last of a series: the strip is drawn whole, once.
+                if (reinterpret_cast<const xcb_expose_event_t*>(event)->count == 0) controls->draw();
+                break;
+            case XCB_BUTTON_PRESS: {
+                const auto* press = reinterpret_cast<const xcb_button_press_event_t*>(event);
+                if (press->detail == kFirstMouseButton) controls->press(press->event_x, press->event_y);
                 break;
             }
             case XCB_DESTROY_NOTIFY:

@@ -163,19 +163,24 @@ int JackPlayer::process(jack_nframes_t frames) {
         std::fill(right, right + frames, 0.0f);
         return 0;
     }
-    const int count = gatherEvents(frames);
+    render(left, right);
+    outputLevel.measure(left, right, frames);
+    return 0;
+}
+
+void JackPlayer::render(float* left, float* right) {
+    const int count = gatherEvents(static_cast<jack_nframes_t>(periodFrames));
     const std::span<const TimedEvent> timed(events.data(), static_cast<std::size_t>(count));
     if (!resampler) {
         for (TimedEvent& event : std::span(events.data(), static_cast<std::size_t>(count)))
             event.frame += streamFrame;
         playBlock(*plugin, timed, streamFrame, periodFrames, left, right);
         streamFrame += periodFrames;
-        return 0;
+        return;
     }
     for (TimedEvent& event : std::span(events.data(), static_cast<std::size_t>(count)))
         event.frame = resampler->frameFor(static_cast<int>(event.frame));
     playBlock(*plugin, timed, resampler->firstFrameOfNextPeriod(), resampler->framesForNextPeriod(),
               renderLeft.data(), renderRight.data());
     resampler->convertPeriod(renderLeft.data(), renderRight.data(), left, right);
-    return 0;
 }

@@ -19,6 +19,7 @@
 #include "host/StreamResampler.h"
 #include "host/TimedEvent.h"
 #include "play/MidiQueue.h"
+#include "play/PeakMeter.h"
 
 class JackPlayer {
 public:
@@ -55,6 +56,9 @@ public:
     // the editor and the window title, so they are not passed to the plug-in.
     int takeProgramChange() { return programChange.exchange(-1); }
 
+    // The level of what the outputs carried, after any rate conversion.
+    PeakMeter::Reading takeLevel() { return outputLevel.take(); }
+
     int xruns() const { return xrunCount.load(); }
     bool serverGone() const { return shutDown.load(); }
     bool periodChanged() const { return newPeriod.load() != 0; }
@@ -66,6 +70,7 @@ private:
     static int onBufferSize(jack_nframes_t frames, void* self);
     static void onLatency(jack_latency_callback_mode_t mode, void* self);
     int process(jack_nframes_t frames);
+    void render(float* left, float* right);
     int gatherEvents(jack_nframes_t frames);
     bool tookProgramChange(const std::uint8_t* bytes);
 
@@ -85,6 +90,7 @@ private:
     std::vector<float> renderLeft, renderRight;
     MidiQueue sequencerMessages;
     std::atomic<int> programChange{-1};
+    PeakMeter outputLevel;
     std::atomic<int> xrunCount{0};
     std::atomic<bool> shutDown{false};
     std::atomic<int> newPeriod{0};

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/HostError.h"
 #include "host/PluginHost.h"
@@ -129,6 +130,12 @@ private:
 
 std::string windowTitle(const std::string& programName) { return std::string(kClientName) + " — " + programName; }
 
+std::vector<std::string> programNames(PluginHost& plugin) {
+    std::vector<std::string> names;
+    for (int i = 0; i < plugin.programCount(); ++i) names.push_back(plugin.programName(i));
+    return names;
+}
+
 // The editor window, or none with one line saying why.
 std::unique_ptr<WindowedEditor> openEditorWindow(PluginHost& plugin) {
     try {
@@ -201,15 +208,24 @@ int play(const PlayOptions& options) {
         tick = std::chrono::steady_clock::now() + kTick;
 
         if (editor) plugin.idleEditor();
+        // A program button is taken like a program change message.
+        if (const int program = editor ? editor->frame().strip().takeChosenProgram() : -1;
+            program >= 0 && program < plugin.programCount())
+            plugin.selectProgram(program);
         if (const int program = player.takeProgramChange(); program >= 0 && program < plugin.programCount())
             plugin.selectProgram(program);
-        // Whoever changed it, a program change message, the editor or a rename.
+        // Whoever changed it, a program change message, a button, the editor or a rename.
         const int program = plugin.currentProgram();
         if (std::string name = plugin.programName(program); program != shownProgram || name != shownName) {
             shownProgram = program;
             shownName = std::move(name);
             if (editor) editor->frame().setTitle(windowTitle(shownName));
             say("program " + std::to_string(shownProgram) + " '" + shownName + "'");
+        }
+        if (editor) {
+            ControlStrip& strip = editor->frame().strip();
+            strip.showPrograms(programNames(plugin), program);
+            strip.showLevel(player.takeLevel(), std::chrono::steady_clock::now());
         }
 
         if (player.serverGone()) {

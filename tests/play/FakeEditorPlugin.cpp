@@ -2,7 +2,8 @@
 // thread opens, idles and closes the editor and how often it is idled, and
 // whether the editor is closed before the instance. It opens a plain child
 // window of its size in the parent it is given, and on effClose writes what
-// it saw to the file FAKE_EDITOR_LOG names, one "key value" a line.
+// it saw to the file FAKE_EDITOR_LOG names, one "key value" a line. While a
+// note is held it plays a square wave of amplitude velocity / 127.
 #include <pthread.h>
 #include <xcb/xcb.h>
 
@@ -33,6 +34,8 @@ int foreignCalls = 0;  // editor calls from a thread other than the one that ope
 pthread_t loaderThread{};
 std::atomic<int> processCalls{0};
 std::atomic<int> processOnLoaderThread{0};
+float level = 0.0f;  // the audio thread's alone
+int phase = 0;
 std::vector<double> idleIntervals;
 std::chrono::steady_clock::time_point lastIdle;
 int idles = 0;
@@ -109,8 +112,17 @@ VstIntPtr dispatch(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, v
             return sizeof bank;
         case effSetChunk:
             return value == sizeof bank ? 1 : 0;
-        case effProcessEvents:
+        case effProcessEvents: {
+            const auto* list = static_cast<const VstEvents*>(ptr);
+            for (int i = 0; i < list->numEvents; ++i) {
+                const auto* midi = reinterpret_cast<const VstMidiEvent*>(list->events[i]);
+                if (midi->type != kVstMidiType) continue;
+                const int status = midi->midiData[0] & 0xF0, velocity = midi->midiData[2] & 0x7F;
+                if (status == 0x90 && velocity > 0) level = velocity / 127.0f;
+                if (status == 0x80 || (status == 0x90 && velocity == 0)) level = 0.0f;
+            }
             return 1;
+        }
         case effEditGetRect:
             *static_cast<ERect**>(ptr) = &rect;
             return 1;
@@ -135,8 +147,8 @@ VstIntPtr dispatch(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, v
 void process(AEffect*, float**, float** outputs, VstInt32 frames) {
     processCalls.fetch_add(1);
     if (pthread_equal(pthread_self(), loaderThread)) processOnLoaderThread.fetch_add(1);
-    std::memset(outputs[0], 0, sizeof(float) * static_cast<std::size_t>(frames));
-    std::memset(outputs[1], 0, sizeof(float) * static_cast<std::size_t>(frames));
+    for (VstInt32 i = 0; i < frames; ++i, phase = (phase + 1) % 100)
+        outputs[0][i] = outputs[1][i] = phase < 50 ? level : -level;
 }
 
 }  // namespace

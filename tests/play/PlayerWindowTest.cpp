@@ -1,6 +1,7 @@
 // quenor-play's editor window, seen from another X client the way a window
-// manager sees it: a top-level window of the editor's size with the editor
-// inside, titled after the current program, and closed like Ctrl-C.
+// manager sees it: a top-level window with the editor inside and the
+// player's strip below it, titled after the current program, and closed like
+// Ctrl-C.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -16,6 +17,7 @@
 #include <sstream>
 #include <thread>
 
+#include "play/StripLayout.h"
 #include "tests/play/JackTestRig.h"
 #include "vst/VstInterface.h"
 
@@ -123,6 +125,44 @@ public:
         return shown;
     }
 
+    // As 0xRRGGBB, on the test's 24-bit TrueColor screen.
+    std::uint32_t colourAt(xcb_window_t window, int x, int y) {
+        auto* reply =
+            xcb_get_image_reply(conn,
+                                xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, window, static_cast<std::int16_t>(x),
+                                              static_cast<std::int16_t>(y), 1, 1, ~0u),
+                                nullptr);
+        std::uint32_t pixel = 0xFFFFFFFF;  // no such colour: the read failed
+        if (reply && xcb_get_image_data_length(reply) >= 4) {
+            std::memcpy(&pixel, xcb_get_image_data(reply), 4);
+            pixel &= 0xFFFFFF;
+        }
+        free(reply);
+        return pixel;
+    }
+
+    bool waitForColour(xcb_window_t window, int x, int y, std::uint32_t colour) {
+        for (int waited = 0; waited < kTimeoutMs; waited += 20) {
+            if (colourAt(window, x, y) == colour) return true;
+            sleepMs(20);
+        }
+        return false;
+    }
+
+    // The user's click, as the server would send it to the window.
+    void click(xcb_window_t window, int x, int y) {
+        xcb_button_press_event_t press{};
+        press.response_type = XCB_BUTTON_PRESS;
+        press.detail = 1;
+        press.root = root();
+        press.event = window;
+        press.event_x = static_cast<std::int16_t>(x);
+        press.event_y = static_cast<std::int16_t>(y);
+        press.same_screen = 1;
+        xcb_send_event(conn, 0, window, XCB_EVENT_MASK_BUTTON_PRESS, reinterpret_cast<const char*>(&press));
+        xcb_flush(conn);
+    }
+
     // What a window manager sends when the user closes the window.
     void askToClose(xcb_window_t window) {
         xcb_client_message_event_t message{};
@@ -201,7 +241,7 @@ TEST_F(PlayerWindow, HoldsTheEditorTitledAfterTheProgramAndClosingItQuitsLikeCtr
     EXPECT_TRUE(display.viewable(*window));
     const Geometry size = display.geometry(*window);
     EXPECT_EQ(size.width, expected.width);
-    EXPECT_EQ(size.height, expected.height);
+    EXPECT_EQ(size.height, expected.height + strip::kHeight);
     EXPECT_EQ(display.title(*window), "quenor-play — plastic");
     EXPECT_EQ(display.property(*window, XCB_ATOM_WM_NAME), "quenor-play — plastic");
     const std::string protocols = display.property(*window, display.atom("WM_PROTOCOLS"));
@@ -209,14 +249,31 @@ TEST_F(PlayerWindow, HoldsTheEditorTitledAfterTheProgramAndClosingItQuitsLikeCtr
     EXPECT_NE(protocols.find(std::string(reinterpret_cast<const char*>(&deleteWindow), 4)), std::string::npos)
         << "the window does not offer WM_DELETE_WINDOW";
 
-    // The editor's own window inside, filling it.
+    // An icon of its own: images of width x height pixels, one after another.
+    const std::string icon = display.property(*window, display.atom("_NET_WM_ICON"));
+    std::vector<std::uint32_t> words(icon.size() / 4);
+    std::memcpy(words.data(), icon.data(), words.size() * 4);
+    ASSERT_GE(words.size(), 3u) << "no _NET_WM_ICON";
+    std::size_t at = 0;
+    for (; at + 2 <= words.size(); at += 2 + std::size_t{words[at]} * words[at + 1]) EXPECT_GE(words[at], 16u);
+    EXPECT_EQ(at, words.size()) << "an icon cut short";
+
+    // The editor's own window inside, of its own size.
     const std::vector<xcb_window_t> inside = display.children(*window);
     ASSERT_EQ(inside.size(), 1u) << "the editor did not open in the window";
     EXPECT_TRUE(display.viewable(inside[0]));
     EXPECT_EQ(display.geometry(inside[0]).width, expected.width);
     EXPECT_EQ(display.geometry(inside[0]).height, expected.height);
 
-    // A program change from a MIDI keyboard: the title follows.
+    // Below it a button per program, the current one lit.
+    const auto button = [&](int index) { return strip::button(index, 4, expected.width, expected.height); };
+    const auto lit = [&](int index) {
+        return display.waitForColour(*window, button(index).x + 1, button(index).y + 1, strip::kButtonCurrent);
+    };
+    EXPECT_TRUE(lit(1)) << "--program plastic is not lit";
+    EXPECT_EQ(display.colourAt(*window, button(0).x + 1, button(0).y + 1), strip::kButtonFace);
+
+    // A program change from a MIDI keyboard: the title and the buttons follow.
     {
         TestClients clients(server.name(), 4096);
         ASSERT_TRUE(clients.ready());
@@ -225,6 +282,14 @@ TEST_F(PlayerWindow, HoldsTheEditorTitledAfterTheProgramAndClosingItQuitsLikeCtr
         EXPECT_TRUE(display.waitForTitle(*window, "quenor-play — metallic")) << display.title(*window);
     }
     EXPECT_TRUE(waitForOutput(run, "program 2 'metallic'")) << fileText(run.outputPath);
+    EXPECT_TRUE(lit(2));
+
+    // A click on a button chooses its program the same way.
+    display.click(*window, button(3).x + button(3).width / 2, button(3).y + button(3).height / 2);
+    EXPECT_TRUE(display.waitForTitle(*window, "quenor-play — expressive")) << display.title(*window);
+    EXPECT_TRUE(waitForOutput(run, "program 3 'expressive'")) << fileText(run.outputPath);
+    EXPECT_TRUE(lit(3));
+    EXPECT_EQ(display.colourAt(*window, button(2).x + 1, button(2).y + 1), strip::kButtonFace);
 
     display.askToClose(*window);
     EXPECT_EQ(finishPlayer(run, false), 0) << fileText(run.errorPath);
@@ -233,8 +298,8 @@ TEST_F(PlayerWindow, HoldsTheEditorTitledAfterTheProgramAndClosingItQuitsLikeCtr
         << fileText(run.outputPath);
     const std::vector<std::uint8_t> saved = fileBytes(settingsFile());
     ASSERT_EQ(saved.size(), 164u);
-    EXPECT_EQ(std::vector<std::uint8_t>(saved.end() - 4, saved.end()), (std::vector<std::uint8_t>{2, 0, 0, 0}))
-        << "the program changed through MIDI was not saved";
+    EXPECT_EQ(std::vector<std::uint8_t>(saved.end() - 4, saved.end()), (std::vector<std::uint8_t>{3, 0, 0, 0}))
+        << "the program chosen with a button was not saved";
     EXPECT_FALSE(display.windowOf(run.pid)) << "the window outlived the player";
 }
 
@@ -278,6 +343,54 @@ TEST_F(PlayerWindow, WithoutADisplayItSaysSoInOneLineAndPlaysOn) {
     EXPECT_EQ(fileText(run.errorPath), "");
 }
 
+TEST_F(PlayerWindow, TheMeterShowsTheOutputAndTheClipLightHoldsUntilClicked) {
+    constexpr int kWidth = 320, kTop = 180;  // the stand-in editor's size
+    JackServer server(44100, 256);
+    ASSERT_TRUE(server.running());
+    PlayerRun run =
+        startPlayer(server.name(), config(), {"--no-connect", "--plugin", FAKE_EDITOR_PLUGIN_PATH}, dir.string());
+    ASSERT_TRUE(waitForOutput(run, "Ctrl-C quits")) << fileText(run.errorPath);
+    const std::optional<xcb_window_t> window = display.waitForWindowOf(run.pid);
+    ASSERT_TRUE(window);
+    const strip::Rect bars[] = {strip::levelBar(0, kWidth, kTop), strip::levelBar(1, kWidth, kTop)};
+    const strip::Rect clip = strip::clipLight(kWidth, kTop);
+    const auto barStartIs = [&](std::uint32_t colour) {
+        return display.waitForColour(*window, bars[0].x, bars[0].y + 1, colour) &&
+               display.waitForColour(*window, bars[1].x, bars[1].y + 1, colour);
+    };
+    const auto clipIs = [&](std::uint32_t colour) {
+        return display.waitForColour(*window, clip.x + 1, clip.y + 1, colour);
+    };
+    const auto playNotes = [&](const std::vector<SentMessage>& notes) {
+        TestClients clients(server.name(), 4096);
+        ASSERT_TRUE(clients.ready());
+        ASSERT_TRUE(clients.connectTo(kPlayer, kTimeoutMs));
+        clients.play(notes);
+        sleepMs(300);
+    };
+
+    EXPECT_TRUE(barStartIs(strip::kUnlit)) << "a level in silence";
+    EXPECT_TRUE(clipIs(strip::kClipOff));
+
+    // Half scale, held: both bars lit, not to their end, and no clip.
+    playNotes({{0, {0x90, 60, 64}}});
+    EXPECT_TRUE(barStartIs(strip::kLevel)) << "no level for a note";
+    EXPECT_EQ(display.colourAt(*window, bars[0].x + bars[0].width - 1, bars[0].y + 1), strip::kUnlit);
+    EXPECT_EQ(display.colourAt(*window, clip.x + 1, clip.y + 1), strip::kClipOff);
+
+    // Full scale for a moment, then silence: the meter falls back, the light stays.
+    playNotes({{0, {0x90, 60, 127}}, {1000, {0x80, 60, 0}}});
+    EXPECT_TRUE(clipIs(strip::kClipOn)) << "no clip at full scale";
+    EXPECT_TRUE(barStartIs(strip::kUnlit)) << "the meter did not fall back";
+    EXPECT_EQ(display.colourAt(*window, clip.x + 1, clip.y + 1), strip::kClipOn);
+
+    display.click(*window, clip.x + clip.width / 2, clip.y + clip.height / 2);
+    EXPECT_TRUE(clipIs(strip::kClipOff)) << "a click did not put the clip light out";
+
+    display.askToClose(*window);
+    EXPECT_EQ(finishPlayer(run, false), 0) << fileText(run.errorPath);
+}
+
 // Read back from the stand-in editor plug-in's log.
 std::map<std::string, std::string> readLog(const std::string& path) {
     std::map<std::string, std::string> entries;
@@ -297,7 +410,7 @@ TEST_F(PlayerWindow, TheEditorIsIdledFromTheMainThreadAndClosedBeforeThePlugIn) 
     const std::optional<xcb_window_t> window = display.waitForWindowOf(run.pid);
     ASSERT_TRUE(window);
     EXPECT_EQ(display.geometry(*window).width, 320);
-    EXPECT_EQ(display.geometry(*window).height, 180);
+    EXPECT_EQ(display.geometry(*window).height, 180 + strip::kHeight);
     EXPECT_EQ(display.title(*window), "quenor-play — first");
     EXPECT_EQ(display.children(*window).size(), 1u);
     sleepMs(1500);
