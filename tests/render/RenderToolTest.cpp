@@ -219,6 +219,17 @@ TEST_F(RenderTool, WritesSixteenAndTwentyFourBitIntegerOrFloatSamples) {
     for (const auto& [bits, subtype] : formats) {
         const StereoAudio audio = readWav(std::string("bits") + bits + ".wav", &info);
         EXPECT_EQ(info.format, SF_FORMAT_WAV | subtype) << bits;
+        // Readers such as sox warn of a float fmt chunk without its extension
+        // size (of 0); integer ones have none.
+        const Bytes header = read(std::string("bits") + bits + ".wav");
+        const bool floating = subtype == SF_FORMAT_FLOAT;
+        ASSERT_GE(header.size(), 38u);
+        EXPECT_EQ(Bytes(header.begin() + 12, header.begin() + 20),
+                  (Bytes{'f', 'm', 't', ' ', static_cast<std::uint8_t>(floating ? 18 : 16), 0, 0, 0}))
+            << bits;
+        if (floating) {
+            EXPECT_EQ(header[36] | header[37] << 8, 0) << "extension size";
+        }
         ASSERT_EQ(audio.frames(), exact.frames()) << bits;
         // 16 bit is dithered: up to one step of triangular noise besides the rounding.
         const float step = std::ldexp(1.0f, 1 - std::atoi(bits)) * (std::string(bits) == "16" ? 1.5f : 1.0f);
