@@ -16,7 +16,8 @@ const char kPlayUsage[] =
     "      --list-midi       list the MIDI sources there are, and quit\n"
     "      --no-connect      leave the outputs unconnected (default: system playback)\n"
     "      --no-gui          no editor window (without an X display there is none either)\n"
-    "      --plugin PATH     plug-in to load (default: quenor-m4.so beside this program)\n"
+    "      --plugin PATH     plug-in to load (default: quenor-m4.so beside this program,\n"
+    "                        else in ../lib/vst, ~/.vst, /usr/lib/vst, /usr/local/lib/vst)\n"
     "  -h, --help            show this help\n"
     "\n"
     "Ctrl-C, or closing the editor window, quits and saves the settings.\n";

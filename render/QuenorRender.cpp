@@ -65,7 +65,7 @@ struct RenderOutcome {
 // then rate conversion when asked, then the gain, then the meter and sink.
 RenderOutcome renderOnce(const RenderOptions& options, const EventTimeline& timeline, float gain, AudioSink& sink,
                          bool showProgress) {
-    PluginHost plugin(options.plugin.empty() ? pluginBesideExecutable() : options.plugin);
+    PluginHost plugin(options.plugin.empty() ? findPlugin() : options.plugin);
     plugin.open(options.blockSize);
     if (!options.bank.empty()) plugin.loadBank(readWholeFile(options.bank, kMaxBankBytes), options.bank);
     choosePlayingProgram(plugin, options);
@@ -120,7 +120,7 @@ int run(const RenderOptions& options) {
     if (!options.output.empty()) wav = std::make_unique<WavWriter>(options.output, options.bits, options.rate);
 
     if (!options.saveBank.empty()) {
-        PluginHost plugin(options.plugin.empty() ? pluginBesideExecutable() : options.plugin);
+        PluginHost plugin(options.plugin.empty() ? findPlugin() : options.plugin);
         plugin.open(options.blockSize);
         if (!options.bank.empty()) plugin.loadBank(readWholeFile(options.bank, kMaxBankBytes), options.bank);
         choosePlayingProgram(plugin, options);

@@ -530,6 +530,31 @@ TEST_F(RenderTool, GainScalesEverySampleAndNormalizeReachesThePeak) {
     EXPECT_NEAR(peak(readWav("normal3.wav")), std::pow(10.0, -3.0 / 20.0), 1e-6);
 }
 
+// A program copied away from its build finds the plug-in where Linux hosts
+// look for it, and names every place it looked when none holds it.
+TEST_F(RenderTool, ACopiedProgramLooksForThePluginInTheHostsFolders) {
+    fs::create_directories(path("bin"));
+    fs::create_directories(path("home/.vst"));
+    const std::string copy = path("bin/quenor-render");
+    fs::copy_file(QUENOR_RENDER_PATH, copy);
+    const std::vector<std::string> home = {"HOME=" + path("home")};
+    const std::vector<std::string> saveBank = {"--save-bank", path("factory.bank")};
+
+    if (!fs::exists("/usr/lib/vst/quenor-m4.so") && !fs::exists("/usr/local/lib/vst/quenor-m4.so")) {
+        const ToolResult missing = runRenderTool(saveBank, 0, copy, home);
+        EXPECT_EQ(missing.exitCode, 1);
+        EXPECT_EQ(missing.errors, "quenor-render: cannot find quenor-m4.so in " + path("bin") + ", " +
+                                      path("lib/vst") + ", " + path("home/.vst") +
+                                      ", /usr/lib/vst, /usr/local/lib/vst; give --plugin PATH\n");
+    }
+    // A stand-in that is no instrument shows which one was loaded, whatever
+    // the folders after ~/.vst hold.
+    fs::create_symlink(NOT_SYNTH_PLUGIN_PATH, path("home/.vst/quenor-m4.so"));
+    const ToolResult found = runRenderTool(saveBank, 0, copy, home);
+    EXPECT_EQ(found.errors.rfind("quenor-render: " + path("home/.vst/quenor-m4.so") + ": ", 0), 0u) << found.errors;
+    EXPECT_NE(found.errors.find("not an instrument"), std::string::npos) << found.errors;
+}
+
 TEST_F(RenderTool, RefusesToWriteOverTheMidiFileAndNamesTheProgramRange) {
     TrackBytes track;
     track.event(0, {0x90, 60, 100}).event(480, {0x80, 60, 0}).end(0);
