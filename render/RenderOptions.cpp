@@ -46,7 +46,7 @@ enum OwnLongOnly { kBlock = kFirstOwnOption, kTail, kSaveBank, kNormalize, kChan
 
 constexpr long kHighestRate = 768000;
 constexpr int kMaxTrackNumber = 65535;
-constexpr double kMaxGainDecibels = 60.0;
+constexpr int kMaxGainDecibels = 60;
 
 long wholeNumber(const char* text, const char* option, long low, long high) {
     errno = 0;
@@ -58,12 +58,14 @@ long wholeNumber(const char* text, const char* option, long low, long high) {
     return value;
 }
 
-double decibels(const char* text, const char* option) {
+double decibels(const char* text, const char* option, int high) {
     errno = 0;
     char* end = nullptr;
     const double value = std::strtod(text, &end);
-    if (errno != 0 || end == text || *end != 0 || !std::isfinite(value) || std::fabs(value) > kMaxGainDecibels)
-        throw UsageError(std::string(option) + " wants decibels from -60 to 60, not '" + text + "'");
+    if (errno != 0 || end == text || *end != 0 || !std::isfinite(value) || value < -kMaxGainDecibels ||
+        value > high)
+        throw UsageError(std::string(option) + " wants decibels from -" + std::to_string(kMaxGainDecibels) +
+                         " to " + std::to_string(high) + ", not '" + text + "'");
     return value;
 }
 
@@ -112,10 +114,11 @@ RenderOptions parseOptions(int argc, char** argv) {
                     options.rate = static_cast<int>(wholeNumber(value, "--rate", 1000, kHighestRate));
                     break;
                 case 'g':
-                    options.gainDecibels = decibels(value, "--gain");
+                    options.gainDecibels = decibels(value, "--gain", kMaxGainDecibels);
                     break;
                 case kNormalize:
-                    options.normalizePeak = value ? decibels(value, "--normalize") : -1.0;
+                    // A peak above full scale would clip every integer format.
+                    options.normalizePeak = value ? decibels(value, "--normalize", 0) : -1.0;
                     break;
                 case kChannels:
                     options.parts.channels.reset();
@@ -149,8 +152,6 @@ RenderOptions parseOptions(int argc, char** argv) {
     if (options.program && options.preset) throw UsageError("give either --program or --preset, not both");
     if (options.normalizePeak && options.gainDecibels != 0.0)
         throw UsageError("give either --gain or --normalize, not both");
-    if (options.normalizePeak && *options.normalizePeak > 0.0)
-        throw UsageError("--normalize wants a peak at or below 0 dBFS");
     if (options.output.empty() && options.saveBank.empty()) throw UsageError("no output file: give -o OUT.wav");
     return options;
 }

@@ -338,6 +338,8 @@ TEST_F(RenderTool, UsageMistakesAndInterruptionsWriteNothing) {
         {"--channels", "0", "-o", path("a.wav")},
         {"--channels", "3-1", "-o", path("a.wav")},
         {"--tracks", "1,,2", "-o", path("a.wav")},
+        {"--tracks", "2", "-o", path("a.wav")},       // the demo has one track
+        {"--channels", "3-16", "-o", path("a.wav")},  // and plays on channels 1 and 2
         {"one.mid", "two.mid", "-o", path("a.wav")},
         {"--quiet"},
     };
@@ -346,6 +348,11 @@ TEST_F(RenderTool, UsageMistakesAndInterruptionsWriteNothing) {
         EXPECT_EQ(result.exitCode, 2) << result.errors;
         EXPECT_NE(result.errors.find("Try 'quenor-render --help'"), std::string::npos) << result.errors;
     }
+    // The range named is the one accepted.
+    const ToolResult aboveFullScale = runRenderTool({"--normalize=1", "-o", path("a.wav")});
+    EXPECT_EQ(aboveFullScale.errors.rfind("quenor-render: --normalize wants decibels from -60 to 0, not '1'\n", 0),
+              0u)
+        << aboveFullScale.errors;
     // The demo takes seconds to render; stopped early, it leaves no file.
     const ToolResult stopped =
         runRenderTool({"--plugin", QUENOR_PLUGIN_PATH, "--quiet", "-o", path("demo.wav")}, 300);
@@ -493,11 +500,22 @@ TEST_F(RenderTool, ChannelTenIsLeftOutUnlessChosenAndTheListenerIsWarned) {
     EXPECT_EQ(track2.left, channel1.left);
     EXPECT_NE(everything.left, byDefault.left) << "--channels all does not play the drums";
 
+    // Choices that leave nothing to play are mistakes on the command line.
     const ToolResult noTrack =
         runRenderTool({"--plugin", QUENOR_PLUGIN_PATH, "--quiet", "--tracks", "5", "-o", path("none.wav"), midi});
-    EXPECT_EQ(noTrack.exitCode, 1);
+    EXPECT_EQ(noTrack.exitCode, 2);
     EXPECT_NE(noTrack.errors.find("--tracks names track 5 but the file has 4"), std::string::npos)
         << noTrack.errors;
+    const ToolResult noNotes =
+        runRenderTool({"--plugin", QUENOR_PLUGIN_PATH, "--quiet", "--channels", "3", "-o", path("none.wav"), midi});
+    EXPECT_EQ(noNotes.exitCode, 2);
+    EXPECT_EQ(
+        noNotes.errors.rfind("quenor-render: --channels leaves no notes to play; the notes are on channels 1, "
+                             "2, 10 in tracks 2, 3, 4\n",
+                             0),
+        0u)
+        << noNotes.errors;
+    EXPECT_FALSE(fs::exists(path("none.wav")));
 }
 
 TEST_F(RenderTool, GainScalesEverySampleAndNormalizeReachesThePeak) {
