@@ -100,7 +100,7 @@ SelectedParts selectParts(const MidiSequence& sequence, const PartSelection& sel
     result.sequence = sequence;
     result.sequence.messages.clear();
     std::int64_t drumStrikesLeftOut = 0, outOfRange = 0, strikes = 0;
-    std::bitset<16> volumeSenders, channelsWithNotes;
+    std::bitset<16> volumeSenders, pedalSenders, channelsWithNotes;
     std::set<int> tracksWithNotes;
     for (const MidiMessage& message : sequence.messages) {
         if (!midi::isChannelStatus(message.bytes[0])) continue;
@@ -115,8 +115,9 @@ SelectedParts selectParts(const MidiSequence& sequence, const PartSelection& sel
         if (!chosen) continue;
         if (isStrike(message)) ++strikes;
         if (isStrike(message) && !midi::isPianoNote(message.bytes[1])) ++outOfRange;
-        if (midi::statusKind(message.bytes[0]) == midi::kControlChange && message.bytes[1] == midi::kVolume)
-            volumeSenders.set(channel);
+        const bool control = midi::statusKind(message.bytes[0]) == midi::kControlChange;
+        if (control && message.bytes[1] == midi::kVolume) volumeSenders.set(channel);
+        if (control && message.bytes[1] == midi::kSustainPedal) pedalSenders.set(channel);
         result.sequence.messages.push_back(message);
     }
 
@@ -133,5 +134,9 @@ SelectedParts selectParts(const MidiSequence& sequence, const PartSelection& sel
     if (volumeSenders.count() > 1)
         result.warnings.push_back("channels " + listOf(channelsIn(volumeSenders)) +
                                   " all send Volume (controller 7), and they all set the piano's one Volume");
+    if (pedalSenders.count() > 1)
+        result.warnings.push_back("channels " + listOf(channelsIn(pedalSenders)) +
+                                  " all send the sustain pedal (controller 64), and they all move the piano's one "
+                                  "pedal");
     return result;
 }

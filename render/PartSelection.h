@@ -29,6 +29,6 @@ struct SelectedParts {
 // of every track stay, since they time the whole file. Warns of what the
 // listener would otherwise wonder about: drums left out or played as piano,
 // notes the instrument does not have, and several channels setting its one
-// Volume. Throws a UsageError for a track number beyond the file's, or for
-// chosen channels and tracks without a note.
+// Volume or moving its one pedal. Throws a UsageError for a track number
+// beyond the file's, or for chosen channels and tracks without a note.
 SelectedParts selectParts(const MidiSequence& sequence, const PartSelection& selection);

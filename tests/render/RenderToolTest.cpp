@@ -461,9 +461,14 @@ TEST_F(RenderTool, ChannelTenIsLeftOutUnlessChosenAndTheListenerIsWarned) {
     TrackBytes conductor;
     conductor.tempo(0, 500000).end(0);
     TrackBytes piano;
-    piano.event(0, {0xB0, 7, 100}).event(0, {0x90, 60, 90}).event(480, {0x80, 60, 0}).end(0);
+    piano.event(0, {0xB0, 7, 100})
+        .event(0, {0xB0, 64, 127})
+        .event(0, {0x90, 60, 90})
+        .event(480, {0x80, 60, 0})
+        .end(0);
     TrackBytes drums;
     drums.event(0, {0xB9, 7, 90})
+        .event(0, {0xB9, 64, 127})
         .event(0, {0x99, 36, 100})
         .event(240, {0x89, 36, 0})
         .event(0, {0x99, 38, 100})
@@ -490,6 +495,10 @@ TEST_F(RenderTool, ChannelTenIsLeftOutUnlessChosenAndTheListenerIsWarned) {
     ASSERT_EQ(all.exitCode, 0) << all.errors;
     EXPECT_EQ(all.errors.find("left out"), std::string::npos) << all.errors;
     EXPECT_NE(all.errors.find("warning: channels 1, 10 all send Volume (controller 7)"), std::string::npos)
+        << all.errors;
+    EXPECT_NE(all.errors.find("warning: channels 1, 10 all send the sustain pedal (controller 64), and they all "
+                              "move the piano's one pedal"),
+              std::string::npos)
         << all.errors;
 
     render({"--tail", "0.5", "--tracks", "2", "-o", path("track2.wav"), midi});
