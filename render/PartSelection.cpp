@@ -116,7 +116,11 @@ SelectedParts selectParts(const MidiSequence& sequence, const PartSelection& sel
         if (isStrike(message)) ++strikes;
         if (isStrike(message) && !midi::isPianoNote(message.bytes[1])) ++outOfRange;
         const bool control = midi::statusKind(message.bytes[0]) == midi::kControlChange;
-        if (control && message.bytes[1] == midi::kVolume) volumeSenders.set(channel);
+        if (control && message.bytes[1] == midi::kVolume) {
+            if (!selection.keepVolumeMessages) continue;
+            volumeSenders.set(channel);
+            result.loudestVolume = std::max<int>(result.loudestVolume, message.bytes[2]);
+        }
         if (control && message.bytes[1] == midi::kSustainPedal) pedalSenders.set(channel);
         result.sequence.messages.push_back(message);
     }

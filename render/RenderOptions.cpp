@@ -21,6 +21,9 @@ const char kUsage[] =
     "      --channels LIST    MIDI channels to play, such as 1-4,6 or all (default: all\n"
     "                         but 10, General MIDI's drums, with a warning if it has notes)\n"
     "      --tracks LIST      tracks of the file to play, from 1 (default all)\n"
+    "      --volume-messages keep|ignore\n"
+    "                         ignore leaves out the file's Volume messages (controller 7),\n"
+    "                         so the program's Volume holds (default keep)\n"
     "  -p, --program N|NAME   play program N (0-3) or the program of that name: bright,\n"
     "                         plastic, metallic, expressive, or a name from a loaded bank\n"
     "  -P, --preset NAME      the same as --program NAME\n"
@@ -35,14 +38,18 @@ const char kUsage[] =
     "  -h, --help             show this help\n"
     "\n"
     "An event at t seconds is played at frame round(t * 44100) of the instrument,\n"
-    "Volume (controller 7) and all notes off (123) included.\n";
+    "Volume (controller 7) and all notes off (123) included.\n"
+    "\n"
+    "The instrument clips its output at full scale. The summary counts the samples\n"
+    "it clipped, which --gain and --normalize come too late to undo; General MIDI\n"
+    "files often cause it with a high Volume, which --volume-messages ignore avoids.\n";
 
 namespace {
 
 constexpr int kMaxBlockSize = 65536;
 constexpr double kMaxTailSeconds = 600.0;
 
-enum OwnLongOnly { kBlock = kFirstOwnOption, kTail, kSaveBank, kNormalize, kChannels, kTracks };
+enum OwnLongOnly { kBlock = kFirstOwnOption, kTail, kSaveBank, kNormalize, kChannels, kTracks, kVolumeMessages };
 
 constexpr long kHighestRate = 768000;
 constexpr int kMaxTrackNumber = 65535;
@@ -95,6 +102,7 @@ RenderOptions parseOptions(int argc, char** argv) {
         {"normalize", optional_argument, nullptr, kNormalize},
         {"channels", required_argument, nullptr, kChannels},
         {"tracks", required_argument, nullptr, kTracks},
+        {"volume-messages", required_argument, nullptr, kVolumeMessages},
     };
     RenderOptions options;
     int next =
@@ -129,6 +137,13 @@ RenderOptions parseOptions(int argc, char** argv) {
                 case kTracks:
                     options.parts.tracks = parseNumberList(value, "--tracks", kMaxTrackNumber);
                     break;
+                case kVolumeMessages: {
+                    const std::string choice = value;
+                    if (choice != "keep" && choice != "ignore")
+                        throw UsageError("--volume-messages wants keep or ignore, not '" + choice + "'");
+                    options.parts.keepVolumeMessages = choice == "keep";
+                    break;
+                }
                 case 'P':
                     options.preset = value;
                     break;

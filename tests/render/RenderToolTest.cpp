@@ -557,6 +557,58 @@ TEST_F(RenderTool, GainScalesEverySampleAndNormalizeReachesThePeak) {
     EXPECT_NEAR(peak(readWav("normal3.wav")), std::pow(10.0, -3.0 / 20.0), 1e-6);
 }
 
+// The number before " clipped samples" in a summary; -1 when there is none.
+long long clippedInSummary(const std::string& summary) {
+    const std::size_t figure = summary.find(" clipped samples");
+    if (figure == std::string::npos || figure == 0) return -1;
+    const std::size_t start = summary.rfind(' ', figure - 1);
+    if (start == std::string::npos) return -1;
+    return std::stoll(summary.substr(start + 1, figure - start - 1));
+}
+
+TEST_F(RenderTool, TheInstrumentsOwnClipIsCountedWhateverTheGainAndMidiVolumeCanBeLeftOut) {
+    // A loud chord with the pedal: below full scale at the factory Volume,
+    // clipped at General MIDI's Volume of 127.
+    TrackBytes loud, plain;
+    loud.event(0, {0xB0, 7, 127});
+    for (TrackBytes* track : {&loud, &plain}) {
+        track->event(0, {0xB0, 64, 127});
+        for (std::uint8_t note : {36, 43, 48, 55, 60, 64, 67, 72}) track->event(0, {0x90, note, 127});
+        track->event(480, {0xB0, 64, 0}).end(0);
+    }
+    const std::string loudMidi = write("loud.mid", midiFile(0, 480, {loud}));
+    const std::string plainMidi = write("plain.mid", midiFile(0, 480, {plain}));
+    const auto summarise = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"--plugin", QUENOR_PLUGIN_PATH, "--tail", "0.5"});
+        const ToolResult result = runRenderTool(arguments);
+        EXPECT_EQ(result.exitCode, 0) << result.errors;
+        return result.errors;
+    };
+
+    // Scaled below full scale, the clipped tops are still counted, and the
+    // summary says what caused them.
+    const std::string normalized = summarise({"--normalize", "-o", path("normalized.wav"), loudMidi});
+    EXPECT_GT(clippedInSummary(normalized), 0) << normalized;
+    EXPECT_NE(normalized.find("\n" + path("normalized.wav") +
+                              ": the instrument clipped its output, which --gain and --normalize cannot undo; the "
+                              "file's Volume messages (controller 7) set its Volume as high as 127 of 127; "
+                              "--volume-messages ignore plays at the program's Volume\n"),
+              std::string::npos)
+        << normalized;
+
+    // Left out, the file's Volume plays as if it had never been sent.
+    const std::string ignored = summarise({"--volume-messages", "ignore", "-o", path("ignored.wav"), loudMidi});
+    EXPECT_EQ(clippedInSummary(ignored), 0) << ignored;
+    EXPECT_EQ(std::count(ignored.begin(), ignored.end(), '\n'), 1) << ignored;
+    render({"--tail", "0.5", "-o", path("plain.wav"), plainMidi});
+    EXPECT_EQ(readWav("ignored.wav").left, readWav("plain.wav").left);
+
+    // A gain that takes the file past full scale is told apart from the instrument's clip.
+    const std::string amplified = summarise({"--gain", "20", "-o", path("amplified.wav"), plainMidi});
+    EXPECT_EQ(clippedInSummary(amplified), 0) << amplified;
+    EXPECT_NE(amplified.find(" at or beyond full scale in the file"), std::string::npos) << amplified;
+}
+
 // A program copied away from its build finds the plug-in where Linux hosts
 // look for it, and names every place it looked when none holds it.
 TEST_F(RenderTool, ACopiedProgramLooksForThePluginInTheHostsFolders) {
