@@ -1,8 +1,10 @@
 // Where the programs find the plug-in: beside their own executable, as
-// installed (bin/ and lib/vst/) or as built (one folder).
+// installed (bin/ and lib/vst/) or as built (one folder), then in the folders
+// Linux hosts scan for VST plug-ins.
 #pragma once
 
 #include <string>
 
-// Throws a HostError when neither place can be worked out.
-std::string pluginBesideExecutable();
+// The first of those places that holds the plug-in. Throws a HostError
+// naming every place looked in when none does.
+std::string findPlugin();

@@ -161,7 +161,7 @@ void waitUntil(std::chrono::steady_clock::time_point tick, WindowedEditor* edito
 }
 
 int play(const PlayOptions& options) {
-    PluginHost plugin(options.plugin.empty() ? pluginBesideExecutable() : options.plugin);
+    PluginHost plugin(options.plugin.empty() ? findPlugin() : options.plugin);
     JackPlayer player(kClientName);
     plugin.open(player.pluginBlockSize());
     const std::string settingsPath = playerSettingsPath();

@@ -59,13 +59,16 @@ public:
 struct RenderOutcome {
     std::int64_t instrumentFrames;  // -1: interrupted
     double seconds;
+    std::int64_t instrumentClipped;  // samples the plug-in itself held at full scale
 };
 
 // One pass through the instrument, from a freshly opened instance: plug-in,
 // then rate conversion when asked, then the gain, then the meter and sink.
+// The instrument's own clipping is counted before any of them, since a gain
+// after it cannot undo it.
 RenderOutcome renderOnce(const RenderOptions& options, const EventTimeline& timeline, float gain, AudioSink& sink,
                          bool showProgress) {
-    PluginHost plugin(options.plugin.empty() ? pluginBesideExecutable() : options.plugin);
+    PluginHost plugin(options.plugin.empty() ? findPlugin() : options.plugin);
     plugin.open(options.blockSize);
     if (!options.bank.empty()) plugin.loadBank(readWholeFile(options.bank, kMaxBankBytes), options.bank);
     choosePlayingProgram(plugin, options);
@@ -75,23 +78,38 @@ RenderOutcome renderOnce(const RenderOptions& options, const EventTimeline& time
     std::optional<RateConverter> converter;
     AudioSink* first = &gained;
     if (options.rate != kRenderRate) first = &converter.emplace(options.rate, gained);
+    LevelMeter instrument(*first);
 
     ProgressMeter progress(stderr, timeline.endFrame);
     RenderPlan plan;
     plan.blockSize = options.blockSize;
     plan.tailFrames = std::llround(options.tailSeconds * kRenderRate);
     const auto started = std::chrono::steady_clock::now();
-    const std::int64_t frames = renderTimeline(plugin, timeline, plan, *first, [&](std::int64_t rendered) {
+    const std::int64_t frames = renderTimeline(plugin, timeline, plan, instrument, [&](std::int64_t rendered) {
         if (showProgress) progress.update(rendered);
         return !stopRequested();
     });
     if (converter && frames >= 0) converter->finish();
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - started;
     if (showProgress) progress.finish();
-    return {frames, elapsed.count()};
+    return {frames, elapsed.count(), instrument.clippedSamples()};
 }
 
-void printSummary(const std::string& output, int rate, const LevelMeter& meter, double wallSeconds) {
+// Says what led the instrument into its clip and what keeps it out.
+std::string clipAdvice(const SelectedParts& parts) {
+    if (parts.loudestVolume > 0)
+        return "the file's Volume messages (controller 7) set its Volume as high as " +
+               std::to_string(parts.loudestVolume) +
+               " of 127; --volume-messages ignore plays at the program's Volume";
+    return "a bank whose program has a lower Volume (--bank) plays it softer";
+}
+
+// The file's figures, but the clipped samples are the instrument's own: the
+// file's count would miss a clip scaled down by --gain or --normalize.
+void printSummary(const RenderOptions& options, const LevelMeter& meter, const RenderOutcome& outcome,
+                  const SelectedParts& parts, double wallSeconds) {
+    const std::string& output = options.output;
+    const int rate = options.rate;
     const double length = static_cast<double>(meter.framesWritten()) / rate;
     const float peak = meter.peakLevel();
     char level[48];
@@ -104,8 +122,17 @@ void printSummary(const std::string& output, int rate, const LevelMeter& meter, 
         std::snprintf(speed, sizeof speed, "%.1fx real time", length / wallSeconds);
     else
         std::snprintf(speed, sizeof speed, "instant");
-    std::fprintf(stderr, "%s: %.2f s rendered at %d Hz, peak %s, %lld clipped samples, %s\n", output.c_str(),
-                 length, rate, level, static_cast<long long>(meter.clippedSamples()), speed);
+    // Gain or rate conversion may take the file past full scale where the instrument stayed below it.
+    char beyond[64] = "";
+    if (meter.clippedSamples() > outcome.instrumentClipped)
+        std::snprintf(beyond, sizeof beyond, ", %lld at or beyond full scale in the file",
+                      static_cast<long long>(meter.clippedSamples()));
+    std::fprintf(stderr, "%s: %.2f s rendered at %d Hz, peak %s, %lld clipped samples%s, %s\n", output.c_str(),
+                 length, rate, level, static_cast<long long>(outcome.instrumentClipped), beyond, speed);
+    if (outcome.instrumentClipped > 0)
+        std::fprintf(stderr,
+                     "%s: the instrument clipped its output, which --gain and --normalize cannot undo; %s\n",
+                     output.c_str(), clipAdvice(parts).c_str());
 }
 
 int run(const RenderOptions& options) {
@@ -120,7 +147,7 @@ int run(const RenderOptions& options) {
     if (!options.output.empty()) wav = std::make_unique<WavWriter>(options.output, options.bits, options.rate);
 
     if (!options.saveBank.empty()) {
-        PluginHost plugin(options.plugin.empty() ? pluginBesideExecutable() : options.plugin);
+        PluginHost plugin(options.plugin.empty() ? findPlugin() : options.plugin);
         plugin.open(options.blockSize);
         if (!options.bank.empty()) plugin.loadBank(readWholeFile(options.bank, kMaxBankBytes), options.bank);
         choosePlayingProgram(plugin, options);
@@ -151,7 +178,7 @@ int run(const RenderOptions& options) {
         return kExitInterrupted;
     }
     wav->commit();
-    if (!options.quiet) printSummary(options.output, options.rate, meter, wallSeconds);
+    if (!options.quiet) printSummary(options, meter, outcome, parts, wallSeconds);
     return 0;
 }
 

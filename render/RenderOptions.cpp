@@ -21,13 +21,17 @@ const char kUsage[] =
     "      --channels LIST    MIDI channels to play, such as 1-4,6 or all (default: all\n"
     "                         but 10, General MIDI's drums, with a warning if it has notes)\n"
     "      --tracks LIST      tracks of the file to play, from 1 (default all)\n"
+    "      --volume-messages keep|ignore\n"
+    "                         ignore leaves out the file's Volume messages (controller 7),\n"
+    "                         so the program's Volume holds (default keep)\n"
     "  -p, --program N|NAME   play program N (0-3) or the program of that name: bright,\n"
     "                         plastic, metallic, expressive, or a name from a loaded bank\n"
     "  -P, --preset NAME      the same as --program NAME\n"
     "      --block N          frames per processing block (default 512)\n"
     "      --tail SECONDS     longest render after the last event (default 30); the\n"
     "                         render ends sooner once the instrument is silent\n"
-    "      --plugin PATH      plug-in to load (default: quenor-m4.so beside this program)\n"
+    "      --plugin PATH      plug-in to load (default: quenor-m4.so beside this program,\n"
+    "                         else in ../lib/vst, ~/.vst, /usr/lib/vst, /usr/local/lib/vst)\n"
     "      --bank FILE        load a saved 160-byte bank before playing\n"
     "      --save-bank FILE   save the plug-in's bank (-o is then optional)\n"
     "  -q, --quiet            no progress bar and no summary\n"
@@ -35,18 +39,22 @@ const char kUsage[] =
     "      --version          show the version\n"
     "\n"
     "An event at t seconds is played at frame round(t * 44100) of the instrument,\n"
-    "Volume (controller 7) and all notes off (123) included.\n";
+    "Volume (controller 7) and all notes off (123) included.\n"
+    "\n"
+    "The instrument clips its output at full scale. The summary counts the samples\n"
+    "it clipped, which --gain and --normalize come too late to undo; General MIDI\n"
+    "files often cause it with a high Volume, which --volume-messages ignore avoids.\n";
 
 namespace {
 
 constexpr int kMaxBlockSize = 65536;
 constexpr double kMaxTailSeconds = 600.0;
 
-enum OwnLongOnly { kBlock = kFirstOwnOption, kTail, kSaveBank, kNormalize, kChannels, kTracks };
+enum OwnLongOnly { kBlock = kFirstOwnOption, kTail, kSaveBank, kNormalize, kChannels, kTracks, kVolumeMessages };
 
 constexpr long kHighestRate = 768000;
 constexpr int kMaxTrackNumber = 65535;
-constexpr double kMaxGainDecibels = 60.0;
+constexpr int kMaxGainDecibels = 60;
 
 long wholeNumber(const char* text, const char* option, long low, long high) {
     errno = 0;
@@ -58,12 +66,14 @@ long wholeNumber(const char* text, const char* option, long low, long high) {
     return value;
 }
 
-double decibels(const char* text, const char* option) {
+double decibels(const char* text, const char* option, int high) {
     errno = 0;
     char* end = nullptr;
     const double value = std::strtod(text, &end);
-    if (errno != 0 || end == text || *end != 0 || !std::isfinite(value) || std::fabs(value) > kMaxGainDecibels)
-        throw UsageError(std::string(option) + " wants decibels from -60 to 60, not '" + text + "'");
+    if (errno != 0 || end == text || *end != 0 || !std::isfinite(value) || value < -kMaxGainDecibels ||
+        value > high)
+        throw UsageError(std::string(option) + " wants decibels from -" + std::to_string(kMaxGainDecibels) +
+                         " to " + std::to_string(high) + ", not '" + text + "'");
     return value;
 }
 
@@ -93,6 +103,7 @@ RenderOptions parseOptions(int argc, char** argv) {
         {"normalize", optional_argument, nullptr, kNormalize},
         {"channels", required_argument, nullptr, kChannels},
         {"tracks", required_argument, nullptr, kTracks},
+        {"volume-messages", required_argument, nullptr, kVolumeMessages},
     };
     RenderOptions options;
     int next =
@@ -112,10 +123,11 @@ RenderOptions parseOptions(int argc, char** argv) {
                     options.rate = static_cast<int>(wholeNumber(value, "--rate", 1000, kHighestRate));
                     break;
                 case 'g':
-                    options.gainDecibels = decibels(value, "--gain");
+                    options.gainDecibels = decibels(value, "--gain", kMaxGainDecibels);
                     break;
                 case kNormalize:
-                    options.normalizePeak = value ? decibels(value, "--normalize") : -1.0;
+                    // A peak above full scale would clip every integer format.
+                    options.normalizePeak = value ? decibels(value, "--normalize", 0) : -1.0;
                     break;
                 case kChannels:
                     options.parts.channels.reset();
@@ -126,6 +138,13 @@ RenderOptions parseOptions(int argc, char** argv) {
                 case kTracks:
                     options.parts.tracks = parseNumberList(value, "--tracks", kMaxTrackNumber);
                     break;
+                case kVolumeMessages: {
+                    const std::string choice = value;
+                    if (choice != "keep" && choice != "ignore")
+                        throw UsageError("--volume-messages wants keep or ignore, not '" + choice + "'");
+                    options.parts.keepVolumeMessages = choice == "keep";
+                    break;
+                }
                 case 'P':
                     options.preset = value;
                     break;
@@ -149,8 +168,6 @@ RenderOptions parseOptions(int argc, char** argv) {
     if (options.program && options.preset) throw UsageError("give either --program or --preset, not both");
     if (options.normalizePeak && options.gainDecibels != 0.0)
         throw UsageError("give either --gain or --normalize, not both");
-    if (options.normalizePeak && *options.normalizePeak > 0.0)
-        throw UsageError("--normalize wants a peak at or below 0 dBFS");
     if (options.output.empty() && options.saveBank.empty()) throw UsageError("no output file: give -o OUT.wav");
     return options;
 }

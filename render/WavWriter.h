@@ -26,6 +26,7 @@ private:
     ReplacingFile file;
     SNDFILE* sound = nullptr;
     bool dithered;
+    bool floating;
     TpdfDither dither;
     std::vector<float> interleaved;
     std::vector<std::int16_t> interleavedShort;

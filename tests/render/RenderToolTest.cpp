@@ -220,6 +220,17 @@ TEST_F(RenderTool, WritesSixteenAndTwentyFourBitIntegerOrFloatSamples) {
     for (const auto& [bits, subtype] : formats) {
         const StereoAudio audio = readWav(std::string("bits") + bits + ".wav", &info);
         EXPECT_EQ(info.format, SF_FORMAT_WAV | subtype) << bits;
+        // Readers such as sox warn of a float fmt chunk without its extension
+        // size (of 0); integer ones have none.
+        const Bytes header = read(std::string("bits") + bits + ".wav");
+        const bool floating = subtype == SF_FORMAT_FLOAT;
+        ASSERT_GE(header.size(), 38u);
+        EXPECT_EQ(Bytes(header.begin() + 12, header.begin() + 20),
+                  (Bytes{'f', 'm', 't', ' ', static_cast<std::uint8_t>(floating ? 18 : 16), 0, 0, 0}))
+            << bits;
+        if (floating) {
+            EXPECT_EQ(header[36] | header[37] << 8, 0) << "extension size";
+        }
         ASSERT_EQ(audio.frames(), exact.frames()) << bits;
         // 16 bit is dithered: up to one step of triangular noise besides the rounding.
         const float step = std::ldexp(1.0f, 1 - std::atoi(bits)) * (std::string(bits) == "16" ? 1.5f : 1.0f);
@@ -339,6 +350,8 @@ TEST_F(RenderTool, UsageMistakesAndInterruptionsWriteNothing) {
         {"--channels", "0", "-o", path("a.wav")},
         {"--channels", "3-1", "-o", path("a.wav")},
         {"--tracks", "1,,2", "-o", path("a.wav")},
+        {"--tracks", "2", "-o", path("a.wav")},       // the demo has one track
+        {"--channels", "3-16", "-o", path("a.wav")},  // and plays on channels 1 and 2
         {"one.mid", "two.mid", "-o", path("a.wav")},
         {"--quiet"},
     };
@@ -347,6 +360,11 @@ TEST_F(RenderTool, UsageMistakesAndInterruptionsWriteNothing) {
         EXPECT_EQ(result.exitCode, 2) << result.errors;
         EXPECT_NE(result.errors.find("Try 'quenor-render --help'"), std::string::npos) << result.errors;
     }
+    // The range named is the one accepted.
+    const ToolResult aboveFullScale = runRenderTool({"--normalize=1", "-o", path("a.wav")});
+    EXPECT_EQ(aboveFullScale.errors.rfind("quenor-render: --normalize wants decibels from -60 to 0, not '1'\n", 0),
+              0u)
+        << aboveFullScale.errors;
     // The demo takes seconds to render; stopped early, it leaves no file.
     const ToolResult stopped =
         runRenderTool({"--plugin", QUENOR_PLUGIN_PATH, "--quiet", "-o", path("demo.wav")}, 300);
@@ -455,9 +473,14 @@ TEST_F(RenderTool, ChannelTenIsLeftOutUnlessChosenAndTheListenerIsWarned) {
     TrackBytes conductor;
     conductor.tempo(0, 500000).end(0);
     TrackBytes piano;
-    piano.event(0, {0xB0, 7, 100}).event(0, {0x90, 60, 90}).event(480, {0x80, 60, 0}).end(0);
+    piano.event(0, {0xB0, 7, 100})
+        .event(0, {0xB0, 64, 127})
+        .event(0, {0x90, 60, 90})
+        .event(480, {0x80, 60, 0})
+        .end(0);
     TrackBytes drums;
     drums.event(0, {0xB9, 7, 90})
+        .event(0, {0xB9, 64, 127})
         .event(0, {0x99, 36, 100})
         .event(240, {0x89, 36, 0})
         .event(0, {0x99, 38, 100})
@@ -485,6 +508,10 @@ TEST_F(RenderTool, ChannelTenIsLeftOutUnlessChosenAndTheListenerIsWarned) {
     EXPECT_EQ(all.errors.find("left out"), std::string::npos) << all.errors;
     EXPECT_NE(all.errors.find("warning: channels 1, 10 all send Volume (controller 7)"), std::string::npos)
         << all.errors;
+    EXPECT_NE(all.errors.find("warning: channels 1, 10 all send the sustain pedal (controller 64), and they all "
+                              "move the piano's one pedal"),
+              std::string::npos)
+        << all.errors;
 
     render({"--tail", "0.5", "--tracks", "2", "-o", path("track2.wav"), midi});
     render({"--tail", "0.5", "--channels", "1", "-o", path("channel1.wav"), midi});
@@ -494,11 +521,22 @@ TEST_F(RenderTool, ChannelTenIsLeftOutUnlessChosenAndTheListenerIsWarned) {
     EXPECT_EQ(track2.left, channel1.left);
     EXPECT_NE(everything.left, byDefault.left) << "--channels all does not play the drums";
 
+    // Choices that leave nothing to play are mistakes on the command line.
     const ToolResult noTrack =
         runRenderTool({"--plugin", QUENOR_PLUGIN_PATH, "--quiet", "--tracks", "5", "-o", path("none.wav"), midi});
-    EXPECT_EQ(noTrack.exitCode, 1);
+    EXPECT_EQ(noTrack.exitCode, 2);
     EXPECT_NE(noTrack.errors.find("--tracks names track 5 but the file has 4"), std::string::npos)
         << noTrack.errors;
+    const ToolResult noNotes =
+        runRenderTool({"--plugin", QUENOR_PLUGIN_PATH, "--quiet", "--channels", "3", "-o", path("none.wav"), midi});
+    EXPECT_EQ(noNotes.exitCode, 2);
+    EXPECT_EQ(
+        noNotes.errors.rfind("quenor-render: --channels leaves no notes to play; the notes are on channels 1, "
+                             "2, 10 in tracks 2, 3, 4\n",
+                             0),
+        0u)
+        << noNotes.errors;
+    EXPECT_FALSE(fs::exists(path("none.wav")));
 }
 
 TEST_F(RenderTool, GainScalesEverySampleAndNormalizeReachesThePeak) {
@@ -529,6 +567,83 @@ TEST_F(RenderTool, GainScalesEverySampleAndNormalizeReachesThePeak) {
     };
     EXPECT_NEAR(peak(readWav("normal.wav")), std::pow(10.0, -1.0 / 20.0), 1e-6);
     EXPECT_NEAR(peak(readWav("normal3.wav")), std::pow(10.0, -3.0 / 20.0), 1e-6);
+}
+
+// The number before " clipped samples" in a summary; -1 when there is none.
+long long clippedInSummary(const std::string& summary) {
+    const std::size_t figure = summary.find(" clipped samples");
+    if (figure == std::string::npos || figure == 0) return -1;
+    const std::size_t start = summary.rfind(' ', figure - 1);
+    if (start == std::string::npos) return -1;
+    return std::stoll(summary.substr(start + 1, figure - start - 1));
+}
+
+TEST_F(RenderTool, TheInstrumentsOwnClipIsCountedWhateverTheGainAndMidiVolumeCanBeLeftOut) {
+    // A loud chord with the pedal: below full scale at the factory Volume,
+    // clipped at General MIDI's Volume of 127.
+    TrackBytes loud, plain;
+    loud.event(0, {0xB0, 7, 127});
+    for (TrackBytes* track : {&loud, &plain}) {
+        track->event(0, {0xB0, 64, 127});
+        for (std::uint8_t note : {36, 43, 48, 55, 60, 64, 67, 72}) track->event(0, {0x90, note, 127});
+        track->event(480, {0xB0, 64, 0}).end(0);
+    }
+    const std::string loudMidi = write("loud.mid", midiFile(0, 480, {loud}));
+    const std::string plainMidi = write("plain.mid", midiFile(0, 480, {plain}));
+    const auto summarise = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"--plugin", QUENOR_PLUGIN_PATH, "--tail", "0.5"});
+        const ToolResult result = runRenderTool(arguments);
+        EXPECT_EQ(result.exitCode, 0) << result.errors;
+        return result.errors;
+    };
+
+    // Scaled below full scale, the clipped tops are still counted, and the
+    // summary says what caused them.
+    const std::string normalized = summarise({"--normalize", "-o", path("normalized.wav"), loudMidi});
+    EXPECT_GT(clippedInSummary(normalized), 0) << normalized;
+    EXPECT_NE(normalized.find("\n" + path("normalized.wav") +
+                              ": the instrument clipped its output, which --gain and --normalize cannot undo; the "
+                              "file's Volume messages (controller 7) set its Volume as high as 127 of 127; "
+                              "--volume-messages ignore plays at the program's Volume\n"),
+              std::string::npos)
+        << normalized;
+
+    // Left out, the file's Volume plays as if it had never been sent.
+    const std::string ignored = summarise({"--volume-messages", "ignore", "-o", path("ignored.wav"), loudMidi});
+    EXPECT_EQ(clippedInSummary(ignored), 0) << ignored;
+    EXPECT_EQ(std::count(ignored.begin(), ignored.end(), '\n'), 1) << ignored;
+    render({"--tail", "0.5", "-o", path("plain.wav"), plainMidi});
+    EXPECT_EQ(readWav("ignored.wav").left, readWav("plain.wav").left);
+
+    // A gain that takes the file past full scale is told apart from the instrument's clip.
+    const std::string amplified = summarise({"--gain", "20", "-o", path("amplified.wav"), plainMidi});
+    EXPECT_EQ(clippedInSummary(amplified), 0) << amplified;
+    EXPECT_NE(amplified.find(" at or beyond full scale in the file"), std::string::npos) << amplified;
+}
+
+// A program copied away from its build finds the plug-in where Linux hosts
+// look for it, and names every place it looked when none holds it.
+TEST_F(RenderTool, ACopiedProgramLooksForThePluginInTheHostsFolders) {
+    fs::create_directories(path("bin"));
+    fs::create_directories(path("home/.vst"));
+    const std::string copy = path("bin/quenor-render");
+    fs::copy_file(QUENOR_RENDER_PATH, copy);
+    const std::vector<std::string> home = {"HOME=" + path("home")};
+    const std::vector<std::string> saveBank = {"--save-bank", path("factory.bank")};
+
+    if (!fs::exists("/usr/lib/vst/quenor-m4.so") && !fs::exists("/usr/local/lib/vst/quenor-m4.so")) {
+        const ToolResult missing = runRenderTool(saveBank, 0, copy, home);
+        EXPECT_EQ(missing.exitCode, 1);
+        EXPECT_EQ(missing.errors, "quenor-render: cannot find quenor-m4.so in " + path("bin") + ", " +
+                                      path("lib/vst") + ", " + path("home/.vst") +
+                                      ", /usr/lib/vst, /usr/local/lib/vst; give --plugin PATH\n");
+    }
+    // A stand-in that is no instrument shows which one was loaded, whatever
+    // the folders after ~/.vst hold.
+    fs::create_symlink(NOT_SYNTH_PLUGIN_PATH, path("home/.vst/quenor-m4.so"));
+    const ToolResult found = runRenderTool(saveBank, 0, copy, home);
+    EXPECT_EQ(found.errors.rfind("quenor-render: " + path("home/.vst/quenor-m4.so") + ": ", 0), 0u) << found.errors;
+    EXPECT_NE(found.errors.find("not an instrument"), std::string::npos) << found.errors;
 }
 
 TEST_F(RenderTool, RefusesToWriteOverTheMidiFileAndNamesTheProgramRange) {

@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 
-ToolResult runRenderTool(const std::vector<std::string>& arguments, int interruptAfterMs) {
-    std::vector<std::string> words{QUENOR_RENDER_PATH};
+ToolResult runRenderTool(const std::vector<std::string>& arguments, int interruptAfterMs,
+                         const std::string& program, const std::vector<std::string>& environment) {
+    std::vector<std::string> words{program.empty() ? QUENOR_RENDER_PATH : program};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
@@ -19,6 +21,10 @@ ToolResult runRenderTool(const std::vector<std::string>& arguments, int interrup
         ::dup2(pipeEnds[1], STDERR_FILENO);
         ::close(pipeEnds[0]);
         ::close(pipeEnds[1]);
+        for (const std::string& setting : environment) {
+            const std::size_t equals = setting.find('=');
+            ::setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
+        }
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
