@@ -1,7 +1,7 @@
 #!/bin/sh
 # check_deb.sh BUILD OUT: packs BUILD into a .deb in OUT and checks it as a
-# Debian user's tools would: lintian reports no error or warning, and there
-# are no maintainer scripts (a postrm alone would leave the package behind,
+# Debian user's tools would: lintian reports no error or warning, the menu
+# entry's icon is there, and there are no maintainer scripts (a postrm alone would leave the package behind,
 # state "rc", after apt remove).
 set -eu
 build=$1 out=$2
@@ -14,4 +14,8 @@ if [ -n "$scripts" ]; then
   echo "maintainer scripts in $deb:" $scripts
   exit 1
 fi
+# The menu entry names an icon the package installs.
+icon=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/applications/quenor-play.desktop | sed -n 's/^Icon=//p')
+dpkg-deb -c "$deb" | grep -q "/usr/share/icons/hicolor/.*/apps/$icon\.\(png\|svg\)$" ||
+  { echo "the menu entry's icon '$icon' is not in $deb"; exit 1; }
 lintian --fail-on error,warning "$deb"
