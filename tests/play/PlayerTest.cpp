@@ -22,6 +22,7 @@
 #include "tests/play/JackTestRig.h"
 #include "tests/support/DirectHost.h"
 #include "tests/support/PitchMeasure.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
@@ -41,12 +42,7 @@ void waitUntilPlaying(const PlayerRun& run) {
 
 class Player : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/quenor-play-test-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    void SetUp() override { ASSERT_TRUE(scratch.made()); }
 
     std::string config() const { return (dir / "config").string(); }
     std::string settingsFile() const { return config() + "/quenor-m4/player-settings"; }
@@ -82,7 +78,8 @@ protected:
         return audio;
     }
 
-    fs::path dir;
+    testhost::ScratchFolder scratch{"quenor-play-test"};
+    const fs::path& dir = scratch.path();
 };
 
 std::vector<DirectEvent> directEvents(const std::vector<SentMessage>& messages, double ratio) {
@@ -217,9 +214,9 @@ TEST_F(Player, KeepsItsSettingsBetweenRuns) {
 }
 
 TEST(PlayerSettingsFile, WrongProgramIsDamageAndAnUnwritableFolderIsReported) {
-    char pattern[] = "/tmp/quenor-settings-test-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const std::string dir = pattern;
+    const testhost::ScratchFolder scratch("quenor-settings-test");
+    ASSERT_TRUE(scratch.made());
+    const std::string dir = scratch.path().string();
     const std::string path = dir + "/quenor-m4/player-settings";
     PlayerSettings settings{Bytes(160, 7), 3};
     savePlayerSettings(path, settings);
@@ -257,7 +254,6 @@ TEST(PlayerSettingsFile, WrongProgramIsDamageAndAnUnwritableFolderIsReported) {
     for (const auto& entry : fs::directory_iterator(dir + "/quenor-m4"))
         entries += entry.path().filename() != "player-settings.damaged";
     EXPECT_EQ(entries, 1u);
-    fs::remove_all(dir);
 }
 
 TEST_F(Player, UnwritableSettingsFolderIsReportedAndTheRunStillEndsWell) {

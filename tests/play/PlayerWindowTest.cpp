@@ -19,6 +19,7 @@
 
 #include "play/StripLayout.h"
 #include "tests/play/JackTestRig.h"
+#include "tests/support/ScratchFolder.h"
 #include "vst/VstInterface.h"
 
 namespace {
@@ -207,12 +208,9 @@ std::vector<std::uint8_t> fileBytes(const std::string& path) {
 class PlayerWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/quenor-play-window-test-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir = pattern;
+        ASSERT_TRUE(scratch.made());
         ASSERT_TRUE(display.ok()) << "no X server";
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     // One connection for the whole run: an X server resets when its last
     // client leaves, and refuses connections meanwhile.
@@ -222,7 +220,8 @@ protected:
     std::string config() const { return (dir / "config").string(); }
     std::string settingsFile() const { return config() + "/quenor-m4/player-settings"; }
 
-    fs::path dir;
+    testhost::ScratchFolder scratch{"quenor-play-window-test"};
+    const fs::path& dir = scratch.path();
     Display& display = *shared;
 };
 

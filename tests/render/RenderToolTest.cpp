@@ -20,6 +20,7 @@
 #include "tests/render/ToolRunner.h"
 #include "tests/support/DirectHost.h"
 #include "tests/support/PitchMeasure.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
@@ -65,12 +66,7 @@ void expectEndsWhereSoundEnds(const StereoAudio& rendered, const StereoAudio& di
 
 class RenderTool : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/quenor-render-test-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    void SetUp() override { ASSERT_TRUE(scratch.made()); }
 
     std::string path(const std::string& name) const { return (dir / name).string(); }
 
@@ -119,7 +115,8 @@ protected:
         ASSERT_EQ(result.errors, "");
     }
 
-    fs::path dir;
+    testhost::ScratchFolder scratch{"quenor-render-test"};
+    const fs::path& dir = scratch.path();
 };
 
 TEST_F(RenderTool, NoteAtOneSecondStrikesOnTheFrameADirectDriveStrikesIt) {
