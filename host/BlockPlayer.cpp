@@ -1,4 +1,7 @@
 #include "host/BlockPlayer.h"
+
+#include <algorithm>
+
 #include "plugin/MidiVocabulary.h"
 
 namespace {
@@ -10,19 +13,21 @@ bool actsOnArrival(const TimedEvent& event) {
 
 }  // namespace
 
-void playBlock(PluginHost& plugin, std::span<const TimedEvent> events, std::int64_t blockStart, int frames,
-               float* left, float* right) {
+void playBlock(PluginHost& plugin, std::span<const TimedEvent> events, std::span<const ParameterChange> changes,
+               std::int64_t blockStart, int frames, float* left, float* right) {
     const std::int64_t blockEnd = blockStart + frames;
-    std::size_t next = 0;
+    std::size_t nextEvent = 0, nextChange = 0;
     for (std::int64_t cutStart = blockStart; cutStart < blockEnd;) {
-        std::int64_t cutEnd = blockEnd;
-        const std::size_t first = next;
-        for (; next < events.size(); ++next)
-            if (actsOnArrival(events[next]) && events[next].frame > cutStart) {
-                cutEnd = events[next].frame;
+        for (; nextChange < changes.size() && changes[nextChange].frame <= cutStart; ++nextChange)
+            plugin.setParameter(changes[nextChange].index, changes[nextChange].value);
+        std::int64_t cutEnd = nextChange < changes.size() ? std::min(changes[nextChange].frame, blockEnd) : blockEnd;
+        const std::size_t first = nextEvent;
+        for (; nextEvent < events.size() && events[nextEvent].frame < cutEnd; ++nextEvent)
+            if (actsOnArrival(events[nextEvent]) && events[nextEvent].frame > cutStart) {
+                cutEnd = events[nextEvent].frame;
                 break;
             }
-        plugin.sendEvents(events.subspan(first, next - first), cutStart);
+        plugin.sendEvents(events.subspan(first, nextEvent - first), cutStart);
         plugin.process(left + (cutStart - blockStart), right + (cutStart - blockStart),
                        static_cast<int>(cutEnd - cutStart));
         cutStart = cutEnd;

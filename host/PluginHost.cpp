@@ -126,6 +126,10 @@ void PluginHost::resume() {
 
 int PluginHost::currentProgram() { return static_cast<int>(dispatch(effGetProgram)); }
 
+void PluginHost::setParameter(int index, float value) { effect->setParameter(effect, index, value); }
+
+float PluginHost::parameter(int index) { return effect->getParameter(effect, index); }
+
 void PluginHost::reserveEvents(std::size_t count) {
     eventList.reserve(count);
     reservedEvents = count;

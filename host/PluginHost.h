@@ -39,6 +39,9 @@ public:
     void resume();
 
     int currentProgram();
+    // The current program's value; any thread, as the instrument allows.
+    void setParameter(int index, float value);
+    float parameter(int index);
     // Room for this many events per call, so that sendEvents never allocates.
     void reserveEvents(std::size_t count);
     // Hands over the events of one block; their offsets count from blockStart.

@@ -1,6 +1,10 @@
 cmake_policy(SET CMP0007 NEW)
-# The plug-in exports exactly its two entry points and leaves nothing unresolved
-# that the C++ runtime would bring in.
+# A module exports exactly its format's entry points (EXPORTS, sorted; the
+# VST2 module's two by default) and leaves nothing unresolved that the C++
+# runtime would bring in.
+if(NOT DEFINED EXPORTS)
+  set(EXPORTS "VSTPluginMain;main")
+endif()
 execute_process(COMMAND nm -D --defined-only ${PLUGIN} OUTPUT_VARIABLE defined RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "nm failed on ${PLUGIN}")
@@ -8,7 +12,7 @@ endif()
 string(REGEX REPLACE "[^\n]* [A-Za-z] ([^\n]+)\n" "\\1;" symbols "${defined}")
 list(REMOVE_ITEM symbols "")
 list(SORT symbols)
-if(NOT symbols STREQUAL "VSTPluginMain;main")
+if(NOT symbols STREQUAL EXPORTS)
   message(FATAL_ERROR "unexpected exports: ${symbols}")
 endif()
 execute_process(COMMAND nm -D --undefined-only ${PLUGIN} OUTPUT_VARIABLE undefined)
@@ -19,3 +23,13 @@ foreach(symbol ${strong})
     message(FATAL_ERROR "the plug-in depends on the host's C++ runtime: ${symbol}")
   endif()
 endforeach()
+# A module that must not link a window system (or anything else) names its pattern.
+if(DEFINED FORBIDDEN_NEEDED)
+  execute_process(COMMAND readelf -d ${PLUGIN} OUTPUT_VARIABLE dynamic)
+  string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*" needed "${dynamic}")
+  foreach(entry ${needed})
+    if(entry MATCHES "${FORBIDDEN_NEEDED}")
+      message(FATAL_ERROR "the module links what it must not: ${entry}")
+    endif()
+  endforeach()
+endif()
