@@ -2,7 +2,8 @@
 # Installs the Debian packages the build and the tests need, only those missing.
 # The Windows builds need the MinGW-w64 cross compilers (the -posix variants,
 # for std::thread and friends) and Wine to run their tests; 32-bit Wine comes
-# from the i386 architecture.
+# from the i386 architecture. The LV2 bundle's tests load it with the LV2
+# host library and check its description with lv2_validate (which needs sordi).
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64 wine32:i386
   libsndfile1-dev libsoxr-dev
+  lv2-dev liblilv-dev lilv-utils sordi
   libjack-jackd2-dev jackd2 libasound2-dev
   dpkg-dev file lintian python3
   clang libclang-rt-14-dev

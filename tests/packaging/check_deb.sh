@@ -1,7 +1,7 @@
 #!/bin/sh
 # check_deb.sh BUILD OUT: packs BUILD into a .deb in OUT and checks it as a
 # Debian user's tools would: lintian reports no error or warning, the menu
-# entry's icon is there, and there are no maintainer scripts (a postrm alone would leave the package behind,
+# entry's icon is there, the LV2 bundle is whole, and there are no maintainer scripts (a postrm alone would leave the package behind,
 # state "rc", after apt remove).
 set -eu
 build=$1 out=$2
@@ -18,4 +18,8 @@ fi
 icon=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/applications/quenor-play.desktop | sed -n 's/^Icon=//p')
 dpkg-deb -c "$deb" | grep -q "/usr/share/icons/hicolor/.*/apps/$icon\.\(png\|svg\)$" ||
   { echo "the menu entry's icon '$icon' is not in $deb"; exit 1; }
+# The LV2 bundle is whole: its description, the plug-in and its UI.
+for file in manifest.ttl quenor-m4.ttl presets.ttl quenor-m4-dsp.so; do
+  dpkg-deb -c "$deb" | grep -q "/usr/lib/lv2/quenor-m4.lv2/$file$" || { echo "$file is not in $deb's LV2 bundle"; exit 1; }
+done
 lintian --fail-on error,warning "$deb"
