@@ -1,6 +1,6 @@
 cmake_policy(SET CMP0007 NEW)
-# The plug-in exports exactly its two entry points and leaves nothing unresolved
-# that the C++ runtime would bring in.
+# A module exports exactly its entry points (EXPORTS, sorted and separated
+# by commas) and leaves nothing unresolved that the C++ runtime would bring in.
 execute_process(COMMAND nm -D --defined-only ${PLUGIN} OUTPUT_VARIABLE defined RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "nm failed on ${PLUGIN}")
@@ -8,7 +8,8 @@ endif()
 string(REGEX REPLACE "[^\n]* [A-Za-z] ([^\n]+)\n" "\\1;" symbols "${defined}")
 list(REMOVE_ITEM symbols "")
 list(SORT symbols)
-if(NOT symbols STREQUAL "VSTPluginMain;main")
+string(REPLACE "," ";" expected "${EXPORTS}")
+if(NOT symbols STREQUAL expected)
   message(FATAL_ERROR "unexpected exports: ${symbols}")
 endif()
 execute_process(COMMAND nm -D --undefined-only ${PLUGIN} OUTPUT_VARIABLE undefined)
