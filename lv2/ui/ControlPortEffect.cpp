@@ -9,7 +9,8 @@
 
 ControlPortEffect::ControlPortEffect(LV2UI_Write_Function write, LV2UI_Controller controller,
                                      const LV2UI_Touch* hostTouch)
-    : AudioEffectX(nullptr, kNumPrograms, kNumParameters), write(write), controller(controller) {
+    // No host callback and no programs of its own: the host holds the presets.
+    : AudioEffectX(nullptr, 0, kNumParameters), write(write), controller(controller) {
     if (hostTouch) touch = *hostTouch;
     // What the plug-in starts with, until the host tells otherwise.
     std::copy(std::begin(kFactoryPrograms[0].parameters), std::end(kFactoryPrograms[0].parameters), values);
