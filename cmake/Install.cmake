@@ -61,6 +61,7 @@ if(NOT WIN32)
   set(CPACK_QUENOR_BINARIES
     ${PROJECT_BINARY_DIR}/quenor-m4${CMAKE_SHARED_MODULE_SUFFIX}
     ${QUENOR_LV2_BUNDLE}/quenor-m4-dsp.so
+    ${QUENOR_LV2_BUNDLE}/quenor-m4-ui.so
     ${PROJECT_BINARY_DIR}/quenor-render
     ${PROJECT_BINARY_DIR}/quenor-play)
   set(CPACK_QUENOR_SHLIBDEPS_DIR ${PROJECT_BINARY_DIR}/shlibdeps)

@@ -110,8 +110,8 @@ void writePlugin(std::ostream& out, const std::string& minor, const std::string&
 
     out << uri(lv2port::kUiUri) << "\n"
         << "    a ui:X11UI ;\n"
-        << "    lv2:requiredFeature ui:idleInterface , urid:map ;\n"
-        << "    lv2:optionalFeature ui:parent , ui:touch , ui:resize , ui:noUserResize ;\n"
+        << "    lv2:requiredFeature ui:parent , ui:idleInterface ;\n"
+        << "    lv2:optionalFeature ui:touch , ui:resize , ui:noUserResize ;\n"
         << "    lv2:extensionData ui:idleInterface";
     for (int i = 0; i < kNumParameters; ++i)
         out << " ;\n    ui:portNotification [\n        ui:plugin " << uri(lv2port::kPluginUri)

@@ -23,6 +23,15 @@ quenor_add_module(quenor-m4-lv2
   LIBS quenor_plugin quenor_host PkgConfig::LV2)
 set_target_properties(quenor-m4-lv2 PROPERTIES OUTPUT_NAME quenor-m4-dsp LIBRARY_OUTPUT_DIRECTORY ${QUENOR_LV2_BUNDLE})
 
+# The editor: it links the editor and its window system but no audio code;
+# the program defaults come in as data alone.
+quenor_add_module(quenor-m4-ui
+  EXPORTS ${PROJECT_SOURCE_DIR}/lv2/ui/exports.map
+  SOURCES ${PROJECT_SOURCE_DIR}/lv2/ui/Lv2UiEntry.cpp ${PROJECT_SOURCE_DIR}/lv2/ui/ControlPortEffect.cpp
+          ${PROJECT_SOURCE_DIR}/plugin/FactoryPrograms.cpp
+  LIBS quenor_editor PkgConfig::LV2)
+set_target_properties(quenor-m4-ui PROPERTIES OUTPUT_NAME quenor-m4-ui LIBRARY_OUTPUT_DIRECTORY ${QUENOR_LV2_BUNDLE})
+
 add_executable(quenor-lv2-description ${PROJECT_SOURCE_DIR}/lv2/BundleDescription.cpp
   ${PROJECT_SOURCE_DIR}/plugin/FactoryPrograms.cpp)
 target_include_directories(quenor-lv2-description PRIVATE ${PROJECT_SOURCE_DIR})
@@ -36,5 +45,5 @@ add_custom_command(OUTPUT ${QUENOR_LV2_DESCRIPTION}
   VERBATIM)
 add_custom_target(quenor-lv2-bundle ALL DEPENDS ${QUENOR_LV2_DESCRIPTION})
 
-install(TARGETS quenor-m4-lv2 LIBRARY DESTINATION lib/lv2/quenor-m4.lv2)
+install(TARGETS quenor-m4-lv2 quenor-m4-ui LIBRARY DESTINATION lib/lv2/quenor-m4.lv2)
 install(FILES ${QUENOR_LV2_DESCRIPTION} DESTINATION lib/lv2/quenor-m4.lv2)

@@ -1,9 +1,9 @@
 cmake_policy(SET CMP0007 NEW)
-# A module exports exactly its format's entry points (EXPORTS, sorted; the
-# VST2 module's two by default) and leaves nothing unresolved that the C++
+# A module exports exactly its format's entry points (EXPORTS, sorted and
+# separated by commas; the VST2 module's two by default) and leaves nothing unresolved that the C++
 # runtime would bring in.
 if(NOT DEFINED EXPORTS)
-  set(EXPORTS "VSTPluginMain;main")
+  set(EXPORTS "VSTPluginMain,main")
 endif()
 execute_process(COMMAND nm -D --defined-only ${PLUGIN} OUTPUT_VARIABLE defined RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
@@ -12,7 +12,8 @@ endif()
 string(REGEX REPLACE "[^\n]* [A-Za-z] ([^\n]+)\n" "\\1;" symbols "${defined}")
 list(REMOVE_ITEM symbols "")
 list(SORT symbols)
-if(NOT symbols STREQUAL EXPORTS)
+string(REPLACE "," ";" expected "${EXPORTS}")
+if(NOT symbols STREQUAL expected)
   message(FATAL_ERROR "unexpected exports: ${symbols}")
 endif()
 execute_process(COMMAND nm -D --undefined-only ${PLUGIN} OUTPUT_VARIABLE undefined)

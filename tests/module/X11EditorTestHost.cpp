@@ -133,12 +133,16 @@ std::vector<void*> bogusParents() {
             reinterpret_cast<void*>(std::uintptr_t{0x7FFF12345678})};
 }
 
-void idle(AEffect* effect, int calls) {
+void idle(const std::function<void()>& idleCall, int calls) {
     for (int i = 0; i < calls; ++i) {
         settle();
-        effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.0f);
+        idleCall();
     }
     settle();
+}
+
+void idle(AEffect* effect, int calls) {
+    idle([effect] { effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.0f); }, calls);
 }
 
 std::vector<std::uint32_t> screenshot(const HostWindow& host) {

@@ -8,6 +8,8 @@
 
 #include <X11/Xlib.h>
 
+#include <functional>
+
 #include "tests/module/EditorTestHost.h"
 
 namespace editorhost {
@@ -18,5 +20,9 @@ int xErrorCount();
 
 // The editor's window inside host; 0 when there is none.
 Window editorWindow(const HostWindow& host);
+
+// Idle calls of any plug-in format, with the server given time to deliver
+// around each.
+void idle(const std::function<void()>& idleCall, int calls = 3);
 
 }  // namespace editorhost

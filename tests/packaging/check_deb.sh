@@ -19,7 +19,7 @@ icon=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/applications/quenor-
 dpkg-deb -c "$deb" | grep -q "/usr/share/icons/hicolor/.*/apps/$icon\.\(png\|svg\)$" ||
   { echo "the menu entry's icon '$icon' is not in $deb"; exit 1; }
 # The LV2 bundle is whole: its description, the plug-in and its UI.
-for file in manifest.ttl quenor-m4.ttl presets.ttl quenor-m4-dsp.so; do
+for file in manifest.ttl quenor-m4.ttl presets.ttl quenor-m4-dsp.so quenor-m4-ui.so; do
   dpkg-deb -c "$deb" | grep -q "/usr/lib/lv2/quenor-m4.lv2/$file$" || { echo "$file is not in $deb's LV2 bundle"; exit 1; }
 done
 lintian --fail-on error,warning "$deb"

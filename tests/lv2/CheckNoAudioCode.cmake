@@ -1,0 +1,28 @@
+cmake_minimum_required(VERSION 3.25)
+# The UI holds no function of the instrument's engine or plug-in core (the
+# program defaults, plain data, it does hold): none of the global functions
+# of AUDIO_LIBS (separated by commas) is among UI's symbols.
+function(symbols_of file types out)
+  execute_process(COMMAND nm --defined-only ${file} OUTPUT_VARIABLE listing RESULT_VARIABLE status ERROR_QUIET)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "nm failed on ${file}")
+  endif()
+  string(REGEX MATCHALL "[^\n]* [${types}] [^\n]+" lines "${listing}")
+  list(TRANSFORM lines REPLACE "^[^ ]* [A-Za-z] " "")
+  set(${out} ${lines} PARENT_SCOPE)
+endfunction()
+
+symbols_of(${UI} "A-Za-z" ui)
+string(REPLACE "," ";" libraries "${AUDIO_LIBS}")
+foreach(library ${libraries})
+  symbols_of(${library} "T" functions)
+  list(LENGTH functions count)
+  if(count EQUAL 0)
+    message(FATAL_ERROR "no functions found in ${library}")
+  endif()
+  foreach(name ${functions})
+    if(name IN_LIST ui)
+      message(FATAL_ERROR "${UI} holds ${name} of ${library}")
+    endif()
+  endforeach()
+endforeach()
