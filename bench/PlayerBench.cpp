@@ -44,13 +44,14 @@ void BM_PlayerPeriod(benchmark::State& state) {
     std::int64_t periods = 0, instrumentFrames = 0;
     for (auto _ : state) {
         for (std::int64_t done = 0; done < kFourBars;) {
-            const std::int64_t first = resampler ? resampler->firstFrameOfNextPeriod() : instrumentFrames;
-            const int frames = resampler ? resampler->framesForNextPeriod() : kPeriod;
+            const std::int64_t first =
+                resampler ? resampler->instrumentFrameOf(resampler->hostFrame()) : instrumentFrames;
+            const int frames = resampler ? resampler->inputFramesFor(kPeriod) : kPeriod;
             state.PauseTiming();
             const std::vector<TimedEvent> events = eventsIn(piece, first, frames);
             state.ResumeTiming();
             playBlock(plugin, events, first, frames, left.data(), right.data());
-            if (resampler) resampler->convertPeriod(left.data(), right.data(), outLeft.data(), outRight.data());
+            if (resampler) resampler->convert(left.data(), right.data(), outLeft.data(), outRight.data(), kPeriod);
             instrumentFrames += frames;
             done += frames;
             ++periods;
@@ -67,7 +68,7 @@ void BM_ResamplerPeriod(benchmark::State& state) {
     std::vector<float> in(static_cast<std::size_t>(resampler.largestInput()), 0.0f), outLeft(kPeriod),
         outRight(kPeriod);
     for (auto _ : state) {
-        resampler.convertPeriod(in.data(), in.data(), outLeft.data(), outRight.data());
+        resampler.convert(in.data(), in.data(), outLeft.data(), outRight.data(), kPeriod);
         benchmark::DoNotOptimize(outLeft.data());
     }
 }

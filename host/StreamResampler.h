@@ -1,13 +1,17 @@
-// Real-time conversion of the instrument's 44100 Hz output to an audio
-// server's rate, for periods of a fixed size.
+// Conversion of the instrument's 44100 Hz output to a host's rate, for the
+// player, the renderer and the plug-in formats alike, in blocks of any length
+// from call to call, 0 included.
 //
-// Everything is planned before audio starts: the converter is primed with
-// silence, and a dry run of a second converter on the same period pattern
-// finds how much of the primed output can be dropped so that the queue never
-// runs dry. soxr's output is time-aligned with its input and its output
-// counts depend only on its input counts, so the real stream behaves exactly
-// as the dry run did: the latency is constant and known. During the stream
-// nothing is allocated and no lock or system call is taken.
+// Host frame h plays instrument frame floor(h * 44100 / rate): a block's
+// input is the instrument frames its host frames stand for, and instrument
+// frame p sounds at host frame p * rate / 44100 + latencyFrames(). soxr's
+// output is time-aligned with its input and, drained fully at every call,
+// its output count depends only on the input fed so far, never on how it was
+// cut; so a dry run at construction, one input frame at a time, finds the
+// lowest the output queue ever falls for any cut of the stream, and the
+// latency is set so that it never runs dry. Construction primes the converter
+// with a long silence, so its buffers reach their size before the stream:
+// convert() then never allocates, locks or makes a system call.
 #pragma once
 
 #include <soxr.h>
@@ -15,42 +19,57 @@
 #include <cstdint>
 #include <vector>
 
+// Live: short, linear-phase filter for playing; Offline: soxr's very high
+// quality, for files, where latency does not matter.
+enum class ConversionQuality { Live, Offline };
+
 class StreamResampler {
 public:
-    // Throws std::runtime_error when libsoxr refuses the rates.
-    StreamResampler(int serverRate, int periodFrames);
+    static constexpr int kLowestRate = 1000;
+    static constexpr int kHighestRate = 768000;
+
+    // Throws std::runtime_error for a rate outside kLowestRate..kHighestRate,
+    // a negative block size, or when libsoxr refuses.
+    StreamResampler(int hostRate, int maxBlockFrames, ConversionQuality quality = ConversionQuality::Live);
     ~StreamResampler();
     StreamResampler(const StreamResampler&) = delete;
     StreamResampler& operator=(const StreamResampler&) = delete;
 
-    // The instrument frames to render for the next period, and the first of
-    // them on the converter's own timeline, where frame p sounds at server
-    // frame (p * serverRate / 44100) - latency past the stream start.
-    int framesForNextPeriod() const;
-    std::int64_t firstFrameOfNextPeriod() const { return inputTarget(period); }
-    // The instrument frame that sounds with server frame `offset` of the next period.
-    std::int64_t frameFor(int offset) const;
-    // Feeds the period's rendered frames (framesForNextPeriod() of them) and
-    // writes one period of output.
-    void convertPeriod(const float* left, const float* right, float* outLeft, float* outRight);
+    // Host frames converted so far: the start of the next block.
+    std::int64_t hostFrame() const { return converted; }
+    // floor(hostFrame * 44100 / rate), exactly.
+    std::int64_t instrumentFrameOf(std::int64_t hostFrame) const;
+    // The instrument frames the next `frames` host frames stand for; 0 is possible when upsampling.
+    int inputFramesFor(int frames) const;
+    // The most host frames from hostFrame() whose input is within the next `inputFrames` instrument frames.
+    std::int64_t framesFilledBy(std::int64_t inputFrames) const;
+    // Feeds inputFramesFor(frames) instrument frames and writes `frames`
+    // host frames; frames up to the construction's maxBlockFrames.
+    void convert(const float* left, const float* right, float* outLeft, float* outRight, int frames);
 
-    // From a MIDI event's arrival to its sound, in server frames.
+    // Constant from construction, in host frames; 0 at 44100 Hz, where the
+    // samples pass unchanged.
     int latencyFrames() const { return latency; }
-    // Most instrument frames one period needs.
+    // Most instrument frames one block needs.
     int largestInput() const { return largestInputFrames; }
+    // Host frames written as silence because the queue ran dry: 0 unless the
+    // dry run's bound failed.
+    std::int64_t underruns() const { return underrunFrames; }
 
 private:
-    std::int64_t inputTarget(std::int64_t period) const;
-    void feed(const float* left, const float* right, std::size_t frames);
+    void feed(const float* left, const float* right, int frames);
+    void push(std::size_t frames);
 
-    int serverRate;
-    int periodFrames;
-    soxr_t converter = nullptr;
-    std::int64_t period = 0;  // periods done, priming included
+    int hostRate;
+    int maxBlockFrames;
     int latency = 0;
     int largestInputFrames = 0;
-    // Output queue: a ring of stereo frames.
+    soxr_t converter = nullptr;  // null at 44100 Hz
+    std::int64_t converted = 0;
+    std::int64_t underrunFrames = 0;
+    std::int64_t discard = 0;  // soxr's outputs still to drop: those of the priming silence
+    // Output queue: a ring of stereo frames, and soxr's own output before it enters the ring.
     std::vector<float> queueLeft, queueRight;
     std::size_t queueRead = 0, queueCount = 0;
-    std::vector<float> scratchLeft, scratchRight, silence;
+    std::vector<float> scratchLeft, scratchRight;
 };

@@ -178,9 +178,13 @@ void JackPlayer::render(float* left, float* right) {
         streamFrame += periodFrames;
         return;
     }
+    // An event sounds with the instrument frame its host frame stands for;
+    // one that falls past the period's last instrument frame plays on it.
+    const std::int64_t start = resampler->hostFrame();
+    const std::int64_t first = resampler->instrumentFrameOf(start);
+    const int frames = resampler->inputFramesFor(periodFrames);
     for (TimedEvent& event : std::span(events.data(), static_cast<std::size_t>(count)))
-        event.frame = resampler->frameFor(static_cast<int>(event.frame));
-    playBlock(*plugin, timed, resampler->firstFrameOfNextPeriod(), resampler->framesForNextPeriod(),
-              renderLeft.data(), renderRight.data());
-    resampler->convertPeriod(renderLeft.data(), renderRight.data(), left, right);
+        event.frame = std::min(resampler->instrumentFrameOf(start + event.frame), first + frames - 1);
+    playBlock(*plugin, timed, first, frames, renderLeft.data(), renderRight.data());
+    resampler->convert(renderLeft.data(), renderRight.data(), left, right, periodFrames);
 }

@@ -1,74 +1,83 @@
 #include "render/RateConverter.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdint>
-#include <string>
+#include <stdexcept>
 
 #include "host/HostError.h"
-#include "render/EventTimeline.h"
+#include "host/TimedEvent.h"
 
 namespace {
 
-constexpr std::int64_t kChunkFrames = 4096;
+constexpr int kChunkFrames = 4096;  // host frames per conversion
+
+StreamResampler offlineConverter(int outputRate) {
+    try {
+        return StreamResampler(outputRate, kChunkFrames, ConversionQuality::Offline);
+    } catch (const std::runtime_error& refusal) {
+        throw HostError(refusal.what());
+    }
+}
 
 }  // namespace
 
 RateConverter::RateConverter(int outputRate, AudioSink& next)
-    : next(next), ratio(static_cast<double>(outputRate) / kRenderRate) {
-    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_S, SOXR_FLOAT32_S);
-    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_VHQ, 0);
-    soxr_error_t error = nullptr;
-    resampler = soxr_create(kRenderRate, outputRate, 2, &error, &io, &quality, nullptr);
-    if (error) throw HostError("cannot convert to " + std::to_string(outputRate) + " Hz: " + error);
-    const auto room = static_cast<std::size_t>(std::ceil(kChunkFrames * ratio)) + 64;
-    outLeft.resize(room);
-    outRight.resize(room);
+    : next(next), outputRate(outputRate), converter(offlineConverter(outputRate)) {
+    pendingLeft.resize(static_cast<std::size_t>(converter.largestInput()));
+    pendingRight.resize(pendingLeft.size());
+    outLeft.resize(kChunkFrames);
+    outRight.resize(kChunkFrames);
 }
 
-RateConverter::~RateConverter() { soxr_delete(resampler); }
-
 void RateConverter::write(const float* left, const float* right, std::int64_t frames) {
+    framesIn += frames;
     while (frames > 0) {
-        const std::int64_t count = std::min(frames, kChunkFrames);
-        pass(left, right, count, INT64_MAX);
+        const auto count = static_cast<std::int64_t>(
+            std::min<std::size_t>(static_cast<std::size_t>(frames), pendingLeft.size() - pending));
+        std::copy_n(left, count, pendingLeft.begin() + static_cast<std::ptrdiff_t>(pending));
+        std::copy_n(right, count, pendingRight.begin() + static_cast<std::ptrdiff_t>(pending));
+        pending += static_cast<std::size_t>(count);
         left += count;
         right += count;
         frames -= count;
+        convertPending(
+            std::min<std::int64_t>(converter.framesFilledBy(static_cast<std::int64_t>(pending)), kChunkFrames));
     }
 }
 
-// Null input drains the filter; no more than `limit` frames are passed on in all.
-void RateConverter::pass(const float* left, const float* right, std::int64_t frames, std::int64_t limit) {
-    const float* in[2] = {left, right};
-    float* out[2] = {outLeft.data(), outRight.data()};
-    std::size_t consumed = 0;
-    for (;;) {
-        std::size_t taken = 0, made = 0;
-        const soxr_error_t error =
-            soxr_process(resampler, left ? in : nullptr, static_cast<std::size_t>(frames) - consumed, &taken, out,
-                         outLeft.size(), &made);
-        if (error) throw HostError(std::string("rate conversion failed: ") + error);
-        consumed += taken;
-        in[0] += taken;
-        in[1] += taken;
-        const std::int64_t kept = std::min(static_cast<std::int64_t>(made), limit - framesOut);
-        if (kept > 0) next.write(outLeft.data(), outRight.data(), kept);
-        framesOut += std::max<std::int64_t>(kept, 0);
-        if (left ? consumed == static_cast<std::size_t>(frames) : made == 0) break;
-    }
-    framesIn += frames;
+// Converts the next host frames from the front of the pending input.
+void RateConverter::convertPending(std::int64_t hostFrames) {
+    const int frames = static_cast<int>(hostFrames);
+    const auto used = static_cast<std::ptrdiff_t>(converter.inputFramesFor(frames));
+    converter.convert(pendingLeft.data(), pendingRight.data(), outLeft.data(), outRight.data(), frames);
+    std::copy(pendingLeft.begin() + used, pendingLeft.begin() + static_cast<std::ptrdiff_t>(pending),
+              pendingLeft.begin());
+    std::copy(pendingRight.begin() + used, pendingRight.begin() + static_cast<std::ptrdiff_t>(pending),
+              pendingRight.begin());
+    pending -= static_cast<std::size_t>(used);
+    pass(frames);
+}
+
+// Passes on what the latency and the length leave of the block just converted.
+void RateConverter::pass(std::int64_t frames) {
+    const std::int64_t end = converter.hostFrame() - converter.latencyFrames();
+    const std::int64_t start = std::max<std::int64_t>(end - frames, 0);
+    const std::int64_t stop = std::min(end, lengthLimit);
+    if (stop > start)
+        next.write(outLeft.data() + (frames - (end - start)), outRight.data() + (frames - (end - start)),
+                   stop - start);
 }
 
 void RateConverter::finish() {
-    const std::int64_t length = std::llround(static_cast<double>(framesIn) * ratio);
-    pass(nullptr, nullptr, 0, length);
-    std::fill(outLeft.begin(), outLeft.end(), 0.0f);
-    std::fill(outRight.begin(), outRight.end(), 0.0f);
-    while (framesOut < length) {
-        const std::int64_t count =
-            std::min<std::int64_t>(length - framesOut, static_cast<std::int64_t>(outLeft.size()));
-        next.write(outLeft.data(), outRight.data(), count);
-        framesOut += count;
+    lengthLimit = (2 * framesIn * outputRate + kRenderRate) / (2 * static_cast<std::int64_t>(kRenderRate));
+    const std::int64_t total = lengthLimit + converter.latencyFrames();
+    while (converter.hostFrame() < total) {
+        const int frames = static_cast<int>(std::min<std::int64_t>(total - converter.hostFrame(), kChunkFrames));
+        const auto needed = static_cast<std::size_t>(converter.inputFramesFor(frames));
+        std::fill(pendingLeft.begin() + static_cast<std::ptrdiff_t>(pending),
+                  pendingLeft.begin() + static_cast<std::ptrdiff_t>(std::max(needed, pending)), 0.0f);
+        std::fill(pendingRight.begin() + static_cast<std::ptrdiff_t>(pending),
+                  pendingRight.begin() + static_cast<std::ptrdiff_t>(std::max(needed, pending)), 0.0f);
+        pending = std::max(needed, pending);
+        convertPending(frames);
     }
 }

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "host/StreamResampler.h"
+
 const char kUsage[] =
     "Usage: quenor-render [options] [FILE.mid] -o OUT.wav\n"
     "Renders a Standard MIDI File (format 0 or 1) through the Quenor-m4 instrument\n"
@@ -52,7 +54,6 @@ constexpr double kMaxTailSeconds = 600.0;
 
 enum OwnLongOnly { kBlock = kFirstOwnOption, kTail, kSaveBank, kNormalize, kChannels, kTracks, kVolumeMessages };
 
-constexpr long kHighestRate = 768000;
 constexpr int kMaxTrackNumber = 65535;
 constexpr int kMaxGainDecibels = 60;
 
@@ -120,7 +121,8 @@ RenderOptions parseOptions(int argc, char** argv) {
                     break;
                 }
                 case 'r':
-                    options.rate = static_cast<int>(wholeNumber(value, "--rate", 1000, kHighestRate));
+                    options.rate = static_cast<int>(
+                        wholeNumber(value, "--rate", StreamResampler::kLowestRate, StreamResampler::kHighestRate));
                     break;
                 case 'g':
                     options.gainDecibels = decibels(value, "--gain", kMaxGainDecibels);

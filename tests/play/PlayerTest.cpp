@@ -82,10 +82,10 @@ protected:
     const fs::path& dir = scratch.path();
 };
 
-std::vector<DirectEvent> directEvents(const std::vector<SentMessage>& messages, double ratio) {
+std::vector<DirectEvent> directEvents(const std::vector<SentMessage>& messages, int rate) {
     std::vector<DirectEvent> events;
     for (const SentMessage& m : messages)
-        events.push_back({std::llround(static_cast<double>(m.frame) * ratio), m.bytes[0], m.bytes[1], m.bytes[2]});
+        events.push_back({m.frame * 44100 / rate, m.bytes[0], m.bytes[1], m.bytes[2]});
     return events;
 }
 
@@ -129,7 +129,7 @@ TEST_F(Player, AtTheInstrumentsRateItPlaysThePluginsOutputBitForBit) {
     const std::int64_t frames = 40000;
     const StereoAudio recorded = playThrough(44100, 128, kPhrase, frames);
     ASSERT_EQ(recorded.frames(), frames);
-    const StereoAudio direct = driveDirectly(QUENOR_PLUGIN_PATH, directEvents(kPhrase, 1.0), {128, -1, frames});
+    const StereoAudio direct = driveDirectly(QUENOR_PLUGIN_PATH, directEvents(kPhrase, 44100), {128, -1, frames});
     std::int64_t audible = 0;
     for (std::int64_t i = 0; i < frames; ++i) {
         audible += recorded.left[i] != 0.0f;
@@ -156,16 +156,17 @@ TEST_F(Player, AtFortyEightKilohertzNotesAreInTuneAndOnTime) {
         ASSERT_EQ(recorded.frames(), frames);
         ASSERT_GT(latency, 0u) << "no latency reported on the outputs";
         const StereoAudio direct =
-            driveDirectly(QUENOR_PLUGIN_PATH, directEvents(messages, ratio), {512, -1, frames});
+            driveDirectly(QUENOR_PLUGIN_PATH, directEvents(messages, 48000), {512, -1, frames});
 
-        const std::int64_t struck44 = std::llround(static_cast<double>(at) * ratio);
+        const std::int64_t struck44 = at * 44100 / 48000;
         // The strike must be heard `latency` after the message. The player
-        // can only strike on a 44100 Hz frame: up to half of one off.
+        // strikes on the 44100 Hz frame at or before it: up to one early.
         const std::int64_t heard = at + latency;
         const double expected = static_cast<double>(heard) - static_cast<double>(struck44) / ratio;
         const double lag =
             lagOf(recorded.left, to48k(direct.left), heard - 1000, 5000, static_cast<int>(expected), 20);
-        EXPECT_NEAR(lag, expected, 0.5 / ratio + 0.15) << "note " << note << " (latency " << latency << ")";
+        EXPECT_NEAR(lag, expected - 0.5 / ratio, 0.5 / ratio + 0.15)
+            << "note " << note << " (latency " << latency << ")";
 
         const double nominal = 440.0 * std::pow(2.0, (note - 69) / 12.0);
         const double f44 = partialCentroid(direct.left, struck44 + 4410, 30000, 44100, nominal, 1.02);
