@@ -155,13 +155,13 @@ TEST(Lv2Playing, AtOtherRatesA4IsInTuneAndSoundsTheReportedLatencyAfterItsFrame)
         const std::int64_t instrumentFrame = kNoteFrame * std::int64_t{kRenderRate} / rate;
         Instance native(world, kRenderRate);
         const Stereo model = playLv2(native, {message(instrumentFrame, kNoteOn, 69, 100)}, {},
-                                     total * kRenderRate / rate + 1, {4096});
+                                     static_cast<int>(std::int64_t{total} * kRenderRate / rate) + 1, {4096});
         const std::vector<float> ideal = idealConversion(model.left, rate);
         EXPECT_NEAR(lagOfBestCorrelation(live.left, ideal, rate / 50), latency, 2) << rate << " Hz";
 
         const double modelA4 = partialCentroid(model.left, 4410, 32768, kRenderRate, 440.0, 1.01);
-        const std::int64_t start = 4410 * rate / kRenderRate + latency;
-        const double liveA4 = partialCentroid(live.left, start, 32768 * rate / kRenderRate, rate, 440.0, 1.01);
+        const std::int64_t start = std::int64_t{4410} * rate / kRenderRate + latency;
+        const double liveA4 = partialCentroid(live.left, start, std::int64_t{32768} * rate / kRenderRate, rate, 440.0, 1.01);
         EXPECT_NEAR(cents(liveA4, modelA4), 0.0, 1.0) << rate << " Hz";
     }
 }

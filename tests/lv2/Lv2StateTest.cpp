@@ -64,11 +64,14 @@ TEST(Lv2State, AProjectReloadsWithMidiVolumeAndPortValuesAsTheyWere) {
               0);
     lilv_state_free(state);
 
-    // As a host reloading the project: a new instance, the saved file, the ports and the state restored.
+    // As a host reloading the project: a new instance, the saved file, the
+    // ports and the state restored (between runs, at the same point of the
+    // stream, so that the conversion is in the same phase).
     LilvState* loaded =
         lilv_state_new_from_file(world.world(), uridMap(), nullptr, (path + "/state.ttl").c_str());
     ASSERT_NE(loaded, nullptr);
     Instance restored(world, 48000.0);
+    restored.run(64, ignored.left, ignored.right);
     lilv_state_restore(loaded, restored.get(), setPortValue, &restored, 0, nullptr);
     lilv_state_free(loaded);
     EXPECT_EQ(restored.controls[kMetalPlastic], 0.8f);
@@ -78,6 +81,7 @@ TEST(Lv2State, AProjectReloadsWithMidiVolumeAndPortValuesAsTheyWere) {
 
     Instance fresh(world, 48000.0);
     fresh.controls[kMetalPlastic] = 0.8f;
+    fresh.run(64, ignored.left, ignored.right);
     EXPECT_NE(playChord(fresh).left, expected.left) << "MIDI Volume was not part of what was restored";
 }
 
