@@ -39,6 +39,7 @@ public:
     void resume();
 
     int currentProgram();
+    void setParameter(int index, float value) { effect->setParameter(effect, index, value); }
     // Room for this many events per call, so that sendEvents never allocates.
     void reserveEvents(std::size_t count);
     // Hands over the events of one block; their offsets count from blockStart.
