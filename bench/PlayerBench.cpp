@@ -1,12 +1,15 @@
 // The player's process callback at 64-frame periods, against its parts: the
 // plug-in alone at the instrument's rate, and the live converter alone. The
-// dense piece is played for four bars either way.
+// dense piece is played for four bars either way. Then the converter's cost
+// against the instrument's at full polyphony, timed in turn in one run.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <memory>
 #include <vector>
 
 #include "bench/DensePiece.h"
+#include "engine/Parameters.h"
 #include "host/BlockPlayer.h"
 #include "host/PluginHost.h"
 #include "host/StreamResampler.h"
@@ -73,5 +76,45 @@ void BM_ResamplerPeriod(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ResamplerPeriod)->Arg(48000)->Arg(96000)->Unit(benchmark::kMicrosecond);
+
+// Every period renders the instrument with all 88 keys struck and held at
+// Sustain 1.0, pedal down, then converts it; the two are timed apart, so
+// conversionPercent is the converter's cost as a share of the instrument's,
+// whatever else the machine is doing.
+void BM_ConversionShare(benchmark::State& state) {
+    const int rate = static_cast<int>(state.range(0));
+    PluginHost plugin(QUENOR_PLUGIN_PATH);
+    StreamResampler resampler(rate, kPeriod);
+    plugin.open(resampler.largestInput());
+    plugin.setParameter(kSustain, 1.0f);
+    plugin.reserveEvents(512);
+    plugin.resume();
+    std::vector<float> left(static_cast<std::size_t>(resampler.largestInput())), right(left.size());
+    std::vector<float> outLeft(kPeriod), outRight(kPeriod);
+    std::vector<TimedEvent> strikes{{0, {0xB0, 64, 127}}};
+    for (std::uint8_t key = 21; key <= 108; ++key) strikes.push_back({0, {0x90, key, 100}});
+    using Clock = std::chrono::steady_clock;
+    Clock::duration instrument{}, conversion{};
+    for (auto _ : state) {
+        const std::int64_t first = resampler.instrumentFrameOf(resampler.hostFrame());
+        const int frames = resampler.inputFramesFor(kPeriod);
+        if (first > 0) strikes.clear();
+        const auto start = Clock::now();
+        playBlock(plugin, strikes, first, frames, left.data(), right.data());
+        const auto rendered = Clock::now();
+        resampler.convert(left.data(), right.data(), outLeft.data(), outRight.data(), kPeriod);
+        const auto converted = Clock::now();
+        instrument += rendered - start;
+        conversion += converted - rendered;
+        benchmark::DoNotOptimize(outLeft.data());
+    }
+    state.counters["conversionPercent"] = 100.0 * std::chrono::duration<double>(conversion).count() /
+                                          std::chrono::duration<double>(instrument).count();
+    state.counters["latencyFrames"] = resampler.latencyFrames();
+    state.counters["usInstrument"] =
+        std::chrono::duration<double, std::micro>(instrument).count() / state.iterations();
+}
+// Ten seconds at 48000 Hz: the strings ring on at full strength throughout.
+BENCHMARK(BM_ConversionShare)->Arg(48000)->Arg(96000)->Unit(benchmark::kMicrosecond)->Iterations(7500);
 
 }  // namespace
