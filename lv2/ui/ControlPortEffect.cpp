@@ -1,6 +1,7 @@
 #include "lv2/ui/ControlPortEffect.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "lv2/Lv2Ports.h"
 #include "vst/AEffGUIEditor.h"
@@ -52,9 +53,12 @@ void ControlPortEffect::idleEditor() {
 }
 
 void ControlPortEffect::portChanged(std::uint32_t port, float value) {
-    if (!lv2port::isControlPort(port)) return;
+    // The handle shows what the plug-in plays: a value out of range as the
+    // nearest end, a non-finite one not at all.
+    if (!lv2port::isControlPort(port) || !std::isfinite(value)) return;
     const int index = lv2port::parameterOf(port);
-    values[index] = value;
+    values[index] = std::clamp(value, 0.0f, 1.0f);
+    value = values[index];
     // While the user holds the slider the host leaves the port alone; what
     // still comes back is its echo of an older write, which would only pull
     // the handle away from the pointer.

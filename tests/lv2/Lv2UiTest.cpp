@@ -7,6 +7,7 @@
 #include <lv2/ui/ui.h>
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 #include "lv2/Lv2Ports.h"
@@ -181,6 +182,10 @@ TEST_F(Lv2Ui, PortEventsOfTheControlsMoveTheirHandles) {
     sendPort(lv2port::kLatency, 0.5f);
     sendPort(lv2port::kOutLeft, 0.5f);
     sendPort(lv2port::controlPort(kVolume), 0.5f, 1);
+    // A non-finite value moves nothing, one out of range goes to the end.
+    sendPort(lv2port::controlPort(kSustain), std::numeric_limits<float>::quiet_NaN());
+    sendPort(lv2port::controlPort(kDamper), 7.0f);
+    shown[kDamper] = 1.0f;
     idleUi();
     EXPECT_EQ(differenceFromShown(), 0);
     EXPECT_TRUE(calls.empty()) << "the host's own values are not written back";
