@@ -148,11 +148,16 @@ public:
                 l.a = along(a, tA, l.a, 1, last);
                 l.b = along(b, tB, l.b, 1, last);
                 if (last > 0) advance<false>(l, last, chunks, false, none);
-                // Single stores: a chunk-wide clear measured slower.
-                a.x[endSlot] = 0.0f;
-                a.v[endSlot] = 0.0f;
-                b.x[endSlot] = 0.0f;
-                b.v[endSlot] = 0.0f;
+                // Cleared by single stores (a chunk-wide clear measured
+                // slower), and only when no chunk taken with care held the
+                // end: the next sample's load of a chunk patched this way
+                // waits until the patch is written out.
+                if (endChunk > 0 && endChunk < last) {
+                    a.x[endSlot] = 0.0f;
+                    a.v[endSlot] = 0.0f;
+                    b.x[endSlot] = 0.0f;
+                    b.v[endSlot] = 0.0f;
+                }
                 pickUps(sumL, sumR);
                 return;
             }
