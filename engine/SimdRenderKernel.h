@@ -50,24 +50,32 @@ struct LocalString {
 
     static int chunksFor(int n) { return (n + W - 1) / W; }
     // Index of point 1..n in a string of `chunks` chunks.
-    static int slot(int point, int chunks) { return (point - 1) % chunks * W + (point - 1) / chunks; }
+    static int slot(int point, int chunks) {
+        const int lane = (point - 1) / chunks;
+        return (point - 1 - lane * chunks) * W + lane;
+    }
 
+    // Each chunk is gathered whole: written lane by lane, its first load in
+    // the sweep would wait for every single store to reach the cache.
     void load(const float* pos, const float* vel, int n, int chunks) {
-        for (int lane = 0; lane < W; ++lane) {
-            for (int c = 0; c < chunks; ++c) {
-                const int point = 1 + lane * chunks + c;
-                const bool moving = point < n;
-                x[c * W + lane] = moving ? pos[point] : 0.0f;
-                v[c * W + lane] = moving ? vel[point] : 0.0f;
-            }
+        for (int c = 0; c < chunks; ++c) {
+            // Lanes i with 1 + i·C + c < n hold moving points, the rest +0.
+            const int moving = n - 2 - c < 0 ? 0 : (n - 2 - c) / chunks + 1;
+            V::store(x + c * W, V::gather(pos + 1 + c, chunks, moving));
+            V::store(v + c * W, V::gather(vel + 1 + c, chunks, moving));
         }
     }
     void store(float* pos, float* vel, int n, int chunks) const {
         for (int lane = 0; lane < W; ++lane) {
-            const int end = n - lane * chunks;
-            for (int c = 0; c < chunks && c + 1 < end; ++c) {
-                pos[1 + lane * chunks + c] = x[c * W + lane];
-                vel[1 + lane * chunks + c] = v[c * W + lane];
+            // All C points but in the run that reaches the fixed end, none after it.
+            const int left = n - 1 - lane * chunks;
+            const int length = left < chunks ? left : chunks;
+            if (length <= 0) break;
+            float* p = pos + 1 + lane * chunks;
+            float* q = vel + 1 + lane * chunks;
+            for (int c = 0; c < length; ++c) {
+                p[c] = x[c * W + lane];
+                q[c] = v[c * W + lane];
             }
         }
     }
