@@ -263,14 +263,18 @@ private:
     // returns the links right of the last of them. One string at a time keeps
     // every value of the loop in a register.
     [[gnu::always_inline]] Vec along(Local& s, Vec t, Vec link, int first, int end) const {
+        // Copies the stores cannot alias: read from the key, they would be
+        // loaded again after every store, on the way to every product.
+        const Vec damping = d;
+        const Vec lossRate = loss;
 #pragma GCC unroll 2
         for (int c = first; c < end; ++c) {
             float* x = s.x + c * W;
             float* v = s.v + c * W;
             const Vec x0 = V::load(x);
             const Vec v0 = V::load(v);
-            const Vec right = linkOf<V>(x0, v0, V::load(x + W), V::load(v + W), t, d);
-            const Vec acc = V::sub(V::sub(link, right), V::mul(loss, v0));
+            const Vec right = linkOf<V>(x0, v0, V::load(x + W), V::load(v + W), t, damping);
+            const Vec acc = V::sub(V::sub(link, right), V::mul(lossRate, v0));
             link = right;
             const Vec vNew = V::add(v0, acc);
             V::store(v, vNew);
