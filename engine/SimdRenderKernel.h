@@ -24,7 +24,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 
 #include "engine/KeyModel.h"
 
@@ -39,8 +38,9 @@ constexpr int kStretchFrames = 256;
 // the same lane of the chunks before and after it, so only the first chunk
 // (whose left neighbours end the runs one lane down) and the last (whose
 // right neighbours start the runs one lane up) move lanes, once per sample
-// and not once per chunk. The fixed end is kept at +0 in its slot; the slots
-// after it stay +0 (their neighbours are +0) and neighbour no moving point.
+// and not once per chunk. The fixed end is kept at +0 in its slot. The slots
+// after it neighbour no moving point, start at +0 and, their neighbours being
+// +0 as well, only ever hold ±0 or NaN, neither of which raises a peak.
 template <class V>
 struct LocalString {
     static constexpr int W = V::width;
