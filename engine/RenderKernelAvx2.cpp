@@ -35,6 +35,12 @@ struct Avx2Lanes {
         const __m256i middle = _mm256_castps_si256(_mm256_permute2f128_ps(v, after, 0x21));
         return _mm256_castsi256_ps(_mm256_alignr_epi8(middle, _mm256_castps_si256(v), 4));
     }
+    // from[i·stride] in lanes 0..count-1, +0 above; nothing above is read.
+    static Vec gather(const float* from, int stride, int count) {
+        const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+        const __m256i index = _mm256_mullo_epi32(lane, _mm256_set1_epi32(stride));
+        return _mm256_mask_i32gather_ps(_mm256_setzero_ps(), from, index, lanesUpTo(count), 4);
+    }
     // All bits set in lanes 0..count-1, clear above.
     static Vec lanesUpTo(int count) {
         const __m256i lane = _mm256_set_epi32(7, 6, 5, 4, 3, 2, 1, 0);

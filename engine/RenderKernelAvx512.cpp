@@ -32,6 +32,13 @@ struct Avx512Lanes {
     // one with after's first lane entering at the top.
     static Vec shiftInFromLeft(Vec before, Vec v) { return floats(_mm512_alignr_epi32(bits(v), bits(before), 15)); }
     static Vec shiftInFromRight(Vec v, Vec after) { return floats(_mm512_alignr_epi32(bits(after), bits(v), 1)); }
+    // from[i·stride] in lanes 0..count-1, +0 above; nothing above is read.
+    static Vec gather(const float* from, int stride, int count) {
+        const __m512i lane = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+        const __m512i index = _mm512_mullo_epi32(lane, _mm512_set1_epi32(stride));
+        const __mmask16 below = _mm512_cmpgt_epi32_mask(_mm512_set1_epi32(count), lane);
+        return _mm512_mask_i32gather_ps(_mm512_setzero_ps(), below, index, from, 4);
+    }
     // All bits set in lanes 0..count-1, clear above.
     static Vec lanesUpTo(int count) {
         const __m512i lane = _mm512_set_epi32(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);

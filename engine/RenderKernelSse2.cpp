@@ -33,6 +33,13 @@ struct Sse2Lanes {
         const Vec edge = _mm_shuffle_ps(v, after, _MM_SHUFFLE(0, 0, 3, 3));
         return _mm_shuffle_ps(v, edge, _MM_SHUFFLE(2, 0, 2, 1));
     }
+    // from[i·stride] in lanes 0..count-1, +0 above; nothing above is read.
+    // Put together in registers, not through memory.
+    static Vec gather(const float* from, int stride, int count) {
+        float lane[4];
+        for (int i = 0; i < 4; ++i) lane[i] = i < count ? from[i * stride] : 0.0f;
+        return _mm_setr_ps(lane[0], lane[1], lane[2], lane[3]);
+    }
     // All bits set in lanes 0..count-1, clear above.
     static Vec lanesUpTo(int count) {
         const __m128i lane = _mm_set_epi32(3, 2, 1, 0);

@@ -7,23 +7,23 @@
 // - keys are independent, so each key (two at a time, side by side) runs a
 //   stretch of samples while its strings sit in L1; every sample's pick-ups
 //   are still added in the job's key order, which keeps the float sum order;
-// - lanes run along the string points: every point sees the same operations in
-//   the same order as in the scalar code, with the fixed ends read as +0;
-// - the force pass runs one chunk ahead of the integration pass in the same
-//   sweep, so every force is still formed from the state at the start of the
-//   sample;
+// - lanes run along the string in runs of consecutive points (see
+//   LocalString): every point sees the same operations in the same order as
+//   in the scalar code, with the fixed ends read as +0;
+// - the links right of a chunk are formed from the old state of that chunk and
+//   the next one before the chunk is moved, so every force is still formed
+//   from the state at the start of the sample;
 // - the strike is added as a vector holding -0.0 in every other lane, which
 //   leaves those lanes bit for bit as they were;
 // - the peak is kept per lane with max(|acc|, peak), which like the scalar
 //   "replace only if strictly greater" ignores NaN, and the silence test asks
 //   whether the threshold is greater than every lane's peak;
 // - work that cannot change a bit is left out: the strike add between
-//   strikes, the links past a fixed end that lies inside the last chunk, and
-//   the peak once the first chunk already holds a lane at the threshold.
+//   strikes, and the peak once the first chunk already holds a lane at the
+//   threshold.
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 
 #include "engine/KeyModel.h"
 
@@ -31,84 +31,64 @@ namespace {
 
 constexpr int kStretchFrames = 256;
 
-// One string of one key, copied out of the model for a stretch. Points are in
-// chunks of W: chunk c holds points 1 + c·W .. (c + 1)·W at index c·W, so
-// chunks are loaded and stored aligned. Left neighbours are one unaligned
-// load, taken before the chunk to the left is overwritten; measured on every
-// width, that costs less than shifting two chunks in registers, but not for
-// the first chunk, whose left neighbour is the fixed end. Everything past the
-// last point stays +0, as the fixed end does; point 0 is not stored.
+// One string of one key, copied out of the model for a stretch. The points
+// 1..n (n the fixed end) are cut into W runs of C consecutive points, C the
+// fewest chunks that hold them, and run i goes down lane i: chunk c holds
+// points 1 + c, 1 + C + c, ... at index c·W. A point's neighbours are then in
+// the same lane of the chunks before and after it, so only the first chunk
+// (whose left neighbours end the runs one lane down) and the last (whose
+// right neighbours start the runs one lane up) move lanes, once per sample
+// and not once per chunk. The fixed end is kept at +0 in its slot. The slots
+// after it neighbour no moving point, start at +0 and, their neighbours being
+// +0 as well, only ever hold ±0 or NaN, neither of which raises a peak.
 template <class V>
 struct LocalString {
     static constexpr int W = V::width;
-    static constexpr int kSize = kMaxPoints + 2 * W;
-    alignas(64) float x[kSize];
-    alignas(64) float v[kSize];
+    static constexpr int kMaxChunks = (kMaxPoints + W - 1) / W;
+    alignas(64) float x[kMaxChunks * W];
+    alignas(64) float v[kMaxChunks * W];
 
-    // Only the padding that a sweep reads is cleared: everything from point n
-    // to the end of the chunk after the last.
-    void load(const float* pos, const float* vel, int n) {
-        const int end = ((n - 2) / W + 2) * W;
-        std::memcpy(x, pos + 1, sizeof(float) * (n - 1));
-        std::memcpy(v, vel + 1, sizeof(float) * (n - 1));
-        std::memset(x + n - 1, 0, sizeof(float) * (end - (n - 1)));
-        std::memset(v + n - 1, 0, sizeof(float) * (end - (n - 1)));
+    static int chunksFor(int n) { return (n + W - 1) / W; }
+    // Index of point 1..n in a string of `chunks` chunks.
+    static int slot(int point, int chunks) {
+        const int lane = (point - 1) / chunks;
+        return (point - 1 - lane * chunks) * W + lane;
     }
-    void store(float* pos, float* vel, int n) const {
-        std::memcpy(pos + 1, x, sizeof(float) * (n - 1));
-        std::memcpy(vel + 1, v, sizeof(float) * (n - 1));
+
+    // Each chunk is gathered whole: written lane by lane, its first load in
+    // the sweep would wait for every single store to reach the cache.
+    void load(const float* pos, const float* vel, int n, int chunks) {
+        for (int c = 0; c < chunks; ++c) {
+            // Lanes i with 1 + i·C + c < n hold moving points, the rest +0.
+            const int moving = n - 2 - c < 0 ? 0 : (n - 2 - c) / chunks + 1;
+            V::store(x + c * W, V::gather(pos + 1 + c, chunks, moving));
+            V::store(v + c * W, V::gather(vel + 1 + c, chunks, moving));
+        }
     }
-    float at(int point) const { return x[point - 1]; }
+    void store(float* pos, float* vel, int n, int chunks) const {
+        for (int lane = 0; lane < W; ++lane) {
+            // All C points but in the run that reaches the fixed end, none after it.
+            const int left = n - 1 - lane * chunks;
+            const int length = left < chunks ? left : chunks;
+            if (length <= 0) break;
+            float* p = pos + 1 + lane * chunks;
+            float* q = vel + 1 + lane * chunks;
+            for (int c = 0; c < length; ++c) {
+                p[c] = x[c * W + lane];
+                q[c] = v[c * W + lane];
+            }
+        }
+    }
 };
 
-// Walks a string chunk by chunk, one chunk of links ahead of the integration:
-// the links right of chunk c are formed from the old state of chunks c and
-// c + 1 before chunk c is moved, so every force sees the state at the start
-// of the sample.
+// The links left of the points x1, v1, from their left neighbours.
 template <class V>
-struct Sweep {
-    using Vec = typename V::Vec;
-    static constexpr int W = V::width;
-    Vec x, v, link;
-
-    // Point 0, the fixed end, enters the first links as +0.
-    Sweep(const LocalString<V>& s, Vec t, Vec d) {
-        const Vec end = V::splat(0.0f);
-        x = V::load(s.x);
-        v = V::load(s.v);
-        link = linkOf(V::shiftInFromLeft(end, x), V::shiftInFromLeft(end, v), x, v, t, d);
-    }
-    // The links left of the points x1, v1, from their left neighbours.
-    static Vec linkOf(Vec xLeft, Vec vLeft, Vec x1, Vec v1, Vec t, Vec d) {
-        const Vec dv = V::sub(vLeft, v1);
-        const Vec dx = V::sub(xLeft, x1);
-        return V::add(V::mul(d, dv), V::mul(t, dx));
-    }
-    // Increment of chunk c; loads chunk c + 1 and its links for the next call.
-    Vec force(const LocalString<V>& s, int c, Vec t, Vec d, Vec loss) {
-        nextX = V::load(s.x + W + c * W);
-        nextV = V::load(s.v + W + c * W);
-        // Chunk c still holds the old state here: it is stored after this.
-        nextLink = linkOf(V::loadu(s.x + W - 1 + c * W), V::loadu(s.v + W - 1 + c * W), nextX, nextV, t, d);
-        const Vec right = V::shiftInFromRight(link, nextLink);
-        return V::sub(V::sub(link, right), V::mul(loss, v));
-    }
-    // The same for a last chunk that holds the fixed end: its top lane is
-    // cleared afterwards, so what enters there does not matter.
-    Vec forceBeforeEnd(Vec loss) const {
-        const Vec right = V::shiftInFromRight(link, link);
-        return V::sub(V::sub(link, right), V::mul(loss, v));
-    }
-    void step(LocalString<V>& s, int c, Vec acc) {
-        const Vec vNew = V::add(v, acc);
-        V::store(s.v + c * W, vNew);
-        V::store(s.x + c * W, V::add(x, vNew));
-        x = nextX;
-        v = nextV;
-        link = nextLink;
-    }
-    Vec nextX, nextV, nextLink;
-};
+typename V::Vec linkOf(typename V::Vec xLeft, typename V::Vec vLeft, typename V::Vec x1, typename V::Vec v1,
+                       typename V::Vec t, typename V::Vec d) {
+    const auto dv = V::sub(vLeft, v1);
+    const auto dx = V::sub(xLeft, x1);
+    return V::add(V::mul(d, dv), V::mul(t, dx));
+}
 
 // One active key over a stretch: its constants hoisted, its strings copied
 // into local chunks, advanced one sample at a time.
@@ -117,105 +97,87 @@ class KeyRun {
 public:
     using Vec = typename V::Vec;
     static constexpr int W = V::width;
+    using Local = LocalString<V>;
 
     void begin(KeyModel& model, int key) {
         m = &model;
         k = key;
         n = m->segments[k];
-        lastChunk = (n - 2) / W;
-        const int tap = m->strikeTap[k];
-        strikeChunk = (tap - 1) / W;
-        const int strikeLane = (tap - 1) % W;
-        tapLeft = m->tapLeft[k];
-        tapRight = m->tapRight[k];
+        chunks = Local::chunksFor(n);
+        const int strikeSlot = Local::slot(m->strikeTap[k], chunks);
+        strikeChunk = strikeSlot / W;
+        endSlot = Local::slot(n, chunks);
+        endChunk = endSlot / W;
+        tapLeft = Local::slot(m->tapLeft[k], chunks);
+        tapRight = Local::slot(m->tapRight[k], chunks);
         tA = V::splat(m->tensionA[k]);
         tB = V::splat(m->tensionB[k]);
         d = V::splat(m->highDamping[k]);
         loss = V::splat(m->loss[k]);
         threshold = V::splat(kSilenceLevel / m->frequency[k]);
-        lastKeep = V::lanesUpTo((n - 1) - lastChunk * W);
-        lastChunkFull = (n - 1) - lastChunk * W == W;
-        strikeLaneMask = V::andNot(V::lanesUpTo(strikeLane), V::lanesUpTo(strikeLane + 1));
+        endKeep = V::andNot(onlyLane(endSlot % W), V::lanesUpTo(W));
+        strikeLaneMask = onlyLane(strikeSlot % W);
         raw = m->strikeRaw[k];
         smooth = m->strikeSmooth[k];
         gainRaw = m->strikeGainRaw[k];
         gainSmooth = m->strikeGainSmooth[k];
         strikeLeft = m->strikeLeft[k];
         sounding = true;
-        a.load(m->pos[k][0], m->vel[k][0], n);
-        b.load(m->pos[k][1], m->vel[k][1], n);
+        a.load(m->pos[k][0], m->vel[k][0], n, chunks);
+        b.load(m->pos[k][1], m->vel[k][1], n, chunks);
     }
 
     // One sample; adds the pick-ups into sumL/sumR and clears `sounding` when
     // the key falls silent (it still contributes to this sample).
     void sample(float& sumL, float& sumR) {
-        // Without a strike nothing is added: adding -0.0 would change no bit.
-        const bool striking = strikeLeft > 0;
-        Vec strike = V::splat(-0.0f);
-        if (striking) {
+        Links l = startSweeps();
+        const int last = chunks - 1;
+
+        if (strikeLeft > 0) {
+            // Without a strike nothing is added: adding -0.0 would change no bit.
             --strikeLeft;
             const float value = raw[strikeLeft] * gainRaw + smooth[strikeLeft] * gainSmooth;
-            strike = V::bitOr(V::bitAnd(strikeLaneMask, V::splat(value)), V::andNot(strikeLaneMask, strike));
-        }
-
-        // The key can only fall silent when no lane reaches the threshold.
-        // Once a lane of the first chunk does, the rest of the sweep need not
-        // keep a peak at all, which saves two vector operations per chunk for
-        // nearly every sounding key.
-        Sweep<V> sa(a, tA, d);
-        Sweep<V> sb(b, tB, d);
-        // One running peak per string keeps the two max chains apart.
-        Vec peakA = V::splat(0.0f);
-        Vec peakB = peakA;
-        advance<true>(sa, sb, 0, 0, striking, strike, peakA, peakB);
-        if (strikeLeft > 0 || !V::allGreater(threshold, V::larger(peakA, peakB))) {
-            advance<false>(sa, sb, 1, lastChunk, striking, strike, peakA, peakB);
+            const Vec strike = V::bitOr(V::bitAnd(strikeLaneMask, V::splat(value)),
+                                        V::andNot(strikeLaneMask, V::splat(-0.0f)));
+            if (strikeLeft > 0) {
+                advance<false>(l, 0, chunks, true, strike);
+                pickUps(sumL, sumR);
+                return;
+            }
+            advance<true>(l, 0, chunks, true, strike);
         } else {
-            advance<true>(sa, sb, 1, lastChunk, striking, strike, peakA, peakB);
-            if (V::allGreater(threshold, V::larger(peakA, peakB))) sounding = false;
+            // The key can only fall silent when no lane reaches the threshold.
+            // Once a lane of the first chunk does, the rest of the sweep need
+            // not keep a peak, and the chunks between the first and the last
+            // need no care: the fixed end's slot is cleared afterwards.
+            const Vec none = V::splat(-0.0f);
+            advance<true>(l, 0, 1, false, none);
+            if (!V::allGreater(threshold, V::larger(l.peakA, l.peakB))) {
+                l.a = along(a, tA, l.a, 1, last);
+                l.b = along(b, tB, l.b, 1, last);
+                if (last > 0) advance<false>(l, last, chunks, false, none);
+                // Cleared by single stores (a chunk-wide clear measured
+                // slower), and only when no chunk taken with care held the
+                // end: the next sample's load of a chunk patched this way
+                // waits until the patch is written out.
+                if (endChunk > 0 && endChunk < last) {
+                    a.x[endSlot] = 0.0f;
+                    a.v[endSlot] = 0.0f;
+                    b.x[endSlot] = 0.0f;
+                    b.v[endSlot] = 0.0f;
+                }
+                pickUps(sumL, sumR);
+                return;
+            }
+            advance<true>(l, 1, chunks, false, none);
         }
-
-        sumL = (b.at(tapLeft) + a.at(tapLeft)) + sumL;
-        sumR = (b.at(tapRight) + a.at(tapRight)) + sumR;
-    }
-
-    // Chunks first..last of both strings. The last chunk's links to its right
-    // come from the next chunk only when the string fills it; otherwise the
-    // fixed end lies inside it and the lane that would take the next chunk's
-    // link is cleared anyway.
-    template <bool keepPeak>
-    [[gnu::always_inline]] void advance(Sweep<V>& sa, Sweep<V>& sb, int first, int last, bool striking, Vec strike,
-                                        Vec& peakA, Vec& peakB) {
-        for (int c = first; c <= last; ++c) {
-            const bool final = c == lastChunk;
-            Vec accA, accB;
-            if (final && !lastChunkFull) {
-                accA = sa.forceBeforeEnd(loss);
-                accB = sb.forceBeforeEnd(loss);
-            } else {
-                accA = sa.force(a, c, tA, d, loss);
-                accB = sb.force(b, c, tB, d, loss);
-            }
-            if (striking && c == strikeChunk) {
-                accA = V::add(accA, strike);
-                accB = V::add(accB, strike);
-            }
-            if (final) {
-                accA = V::bitAnd(accA, lastKeep);
-                accB = V::bitAnd(accB, lastKeep);
-            }
-            sa.step(a, c, accA);
-            sb.step(b, c, accB);
-            if constexpr (keepPeak) {
-                peakA = V::larger(V::abs(accA), peakA);
-                peakB = V::larger(V::abs(accB), peakB);
-            }
-        }
+        if (V::allGreater(threshold, V::larger(l.peakA, l.peakB))) sounding = false;
+        pickUps(sumL, sumR);
     }
 
     void end() {
-        a.store(m->pos[k][0], m->vel[k][0], n);
-        b.store(m->pos[k][1], m->vel[k][1], n);
+        a.store(m->pos[k][0], m->vel[k][0], n, chunks);
+        b.store(m->pos[k][1], m->vel[k][1], n, chunks);
         m->strikeLeft[k] = static_cast<std::int16_t>(strikeLeft);
         if (!sounding) m->active[k] = 0;
     }
@@ -223,12 +185,109 @@ public:
     bool sounding;
 
 private:
-    LocalString<V> a;
-    LocalString<V> b;
+    // Both strings' sweeps through a sample: the links left of the chunk
+    // they are at, those left of the first chunk (moved down a lane, the
+    // links right of the last chunk) and the running peaks.
+    struct Links {
+        Vec a, b, firstA, firstB, peakA, peakB;
+    };
+
+    // The runs' last points are the first chunk's left neighbours one lane
+    // down, point 0 the first run's.
+    Vec firstLinks(const Local& s, Vec t) const {
+        const Vec zero = V::splat(0.0f);
+        const int last = (chunks - 1) * W;
+        return linkOf<V>(V::shiftInFromLeft(zero, V::load(s.x + last)), V::shiftInFromLeft(zero, V::load(s.v + last)),
+                         V::load(s.x), V::load(s.v), t, d);
+    }
+    Links startSweeps() const {
+        const Vec linkA = firstLinks(a, tA);
+        const Vec linkB = firstLinks(b, tB);
+        return {linkA, linkB, linkA, linkB, V::splat(0.0f), V::splat(0.0f)};
+    }
+
+    void pickUps(float& sumL, float& sumR) const {
+        sumL = (b.x[tapLeft] + a.x[tapLeft]) + sumL;
+        sumR = (b.x[tapRight] + a.x[tapRight]) + sumR;
+    }
+
+    static Vec onlyLane(int lane) { return V::andNot(V::lanesUpTo(lane), V::lanesUpTo(lane + 1)); }
+
+    // Chunks first..end-1 of both strings, minding the last chunk, the struck
+    // one and the one holding the fixed end.
+    template <bool keepPeak>
+    [[gnu::always_inline]] void advance(Links& l, int first, int end, bool striking, Vec strike) {
+        for (int c = first; c < end; ++c) {
+            float* xa = a.x + c * W;
+            float* va = a.v + c * W;
+            float* xb = b.x + c * W;
+            float* vb = b.v + c * W;
+            const Vec xA = V::load(xa);
+            const Vec vA = V::load(va);
+            const Vec xB = V::load(xb);
+            const Vec vB = V::load(vb);
+            Vec rightA, rightB;
+            if (c == chunks - 1) {
+                rightA = V::shiftInFromRight(l.firstA, V::splat(0.0f));
+                rightB = V::shiftInFromRight(l.firstB, V::splat(0.0f));
+            } else {
+                rightA = linkOf<V>(xA, vA, V::load(xa + W), V::load(va + W), tA, d);
+                rightB = linkOf<V>(xB, vB, V::load(xb + W), V::load(vb + W), tB, d);
+            }
+            Vec accA = V::sub(V::sub(l.a, rightA), V::mul(loss, vA));
+            Vec accB = V::sub(V::sub(l.b, rightB), V::mul(loss, vB));
+            l.a = rightA;
+            l.b = rightB;
+            if (striking && c == strikeChunk) {
+                accA = V::add(accA, strike);
+                accB = V::add(accB, strike);
+            }
+            if (c == endChunk) {
+                accA = V::bitAnd(accA, endKeep);
+                accB = V::bitAnd(accB, endKeep);
+            }
+            const Vec vNewA = V::add(vA, accA);
+            const Vec vNewB = V::add(vB, accB);
+            V::store(va, vNewA);
+            V::store(xa, V::add(xA, vNewA));
+            V::store(vb, vNewB);
+            V::store(xb, V::add(xB, vNewB));
+            if constexpr (keepPeak) {
+                l.peakA = V::larger(V::abs(accA), l.peakA);
+                l.peakB = V::larger(V::abs(accB), l.peakB);
+            }
+        }
+    }
+
+    // Chunks first..end-1 of one string, none of them the last or struck;
+    // returns the links right of the last of them. One string at a time keeps
+    // every value of the loop in a register.
+    [[gnu::always_inline]] Vec along(Local& s, Vec t, Vec link, int first, int end) const {
+        // Copies the stores cannot alias: read from the key, they would be
+        // loaded again after every store, on the way to every product.
+        const Vec damping = d;
+        const Vec lossRate = loss;
+#pragma GCC unroll 2
+        for (int c = first; c < end; ++c) {
+            float* x = s.x + c * W;
+            float* v = s.v + c * W;
+            const Vec x0 = V::load(x);
+            const Vec v0 = V::load(v);
+            const Vec right = linkOf<V>(x0, v0, V::load(x + W), V::load(v + W), t, damping);
+            const Vec acc = V::sub(V::sub(link, right), V::mul(lossRate, v0));
+            link = right;
+            const Vec vNew = V::add(v0, acc);
+            V::store(v, vNew);
+            V::store(x, V::add(x0, vNew));
+        }
+        return link;
+    }
+
+    Local a;
+    Local b;
     KeyModel* m;
-    int k, n, lastChunk, strikeChunk, tapLeft, tapRight;
-    bool lastChunkFull;
-    Vec tA, tB, d, loss, threshold, lastKeep, strikeLaneMask;
+    int k, n, chunks, strikeChunk, endSlot, endChunk, tapLeft, tapRight;
+    Vec tA, tB, d, loss, threshold, endKeep, strikeLaneMask;
     const float* raw;
     const float* smooth;
     float gainRaw, gainSmooth;
