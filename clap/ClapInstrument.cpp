@@ -124,8 +124,9 @@ clap_process_status ClapInstrument::process(const clap_process_t& process) {
         return CLAP_PROCESS_ERROR;
     float* left = process.audio_outputs[0].data32[0];
     float* right = process.audio_outputs[0].data32[1];
-    if (!left || !right) return CLAP_PROCESS_ERROR;
     const std::uint32_t frames = std::min<std::uint32_t>(process.frames_count, INT32_MAX);
+    // A block of no frames may come without buffers; its events still count.
+    if (frames > 0 && (!left || !right)) return CLAP_PROCESS_ERROR;
     takeInput(process.in_events, process.out_events, frames, true);
     instrument->run(events, changes, static_cast<int>(frames), left, right);
     process.audio_outputs[0].constant_mask = 0;
