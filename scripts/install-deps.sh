@@ -4,6 +4,8 @@
 # for std::thread and friends) and Wine to run their tests; 32-bit Wine comes
 # from the i386 architecture. The LV2 bundle's tests load it with the LV2
 # host library and check its description with lv2_validate (which needs sordi).
+# The CLAP headers come with dpf-source (only its clap/ folder is used);
+# qtractor's plug-in scanner, where installed, lists the CLAP module.
 set -euo pipefail
 
 packages=(
@@ -14,6 +16,7 @@ packages=(
   wine wine64 wine32:i386
   libsndfile1-dev libsoxr-dev
   lv2-dev liblilv-dev lilv-utils sordi
+  dpf-source
   libjack-jackd2-dev jackd2 libasound2-dev
   dpkg-dev file lintian python3
   clang libclang-rt-14-dev
