@@ -97,7 +97,7 @@ std::int64_t readBytes(const clap_istream_t* stream, void* buffer, std::uint64_t
     auto& bytes = *static_cast<Bytes*>(stream->ctx);
     if (bytes.at >= bytes.failAfter) return -1;
     const std::size_t count = std::min<std::uint64_t>({size, bytes.chunk, bytes.in->size() - bytes.at});
-    std::memcpy(buffer, bytes.in->data() + bytes.at, count);
+    if (count > 0) std::memcpy(buffer, bytes.in->data() + bytes.at, count);
     bytes.at += count;
     return static_cast<std::int64_t>(count);
 }
