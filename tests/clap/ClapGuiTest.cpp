@@ -100,17 +100,19 @@ TEST_F(ClapGui, AnyOrderOfCallsGivesOneEmbeddedEditorAtItsSize) {
     ASSERT_TRUE(plugin.gui->show(plugin.plugin));
     idleGui();
     EXPECT_EQ(host.childCount(), 1);
-    HostWindow other(HostWindow::Place::second);
-    ASSERT_TRUE(setParent(other));
-    idleGui();
-    EXPECT_EQ(host.childCount(), 0);
-    EXPECT_EQ(other.childCount(), 1);
-    EXPECT_EQ(differenceFromShown(other), 0);
+    {
+        HostWindow other(HostWindow::Place::second);
+        ASSERT_TRUE(setParent(other));
+        idleGui();
+        EXPECT_EQ(host.childCount(), 0);
+        EXPECT_EQ(other.childCount(), 1);
+        EXPECT_EQ(differenceFromShown(other), 0);
 
-    // Destroyed while shown, twice; then shown before it has a parent.
-    plugin.gui->destroy(plugin.plugin);
-    plugin.gui->destroy(plugin.plugin);
-    EXPECT_EQ(other.childCount(), 0);
+        // Destroyed while shown, twice; then shown before it has a parent.
+        plugin.gui->destroy(plugin.plugin);
+        plugin.gui->destroy(plugin.plugin);
+        EXPECT_EQ(other.childCount(), 0);
+    }
     EXPECT_TRUE(clapHost.timers.empty());
     EXPECT_FALSE(plugin.gui->show(plugin.plugin));
     ASSERT_TRUE(create());
