@@ -42,7 +42,7 @@ if [ -z "$(apt-cache showsrc libsoxr 2>/dev/null)" ]; then
     done
   )
   if [ -n "$stanzas" ]; then
-    printf '%s' "$stanzas" | $sudo tee /etc/apt/sources.list.d/debian-src.sources >/dev/null
+    printf '%s\n' "$stanzas" | $sudo tee /etc/apt/sources.list.d/debian-src.sources >/dev/null
   elif [ -n "$entries" ]; then
     printf '%s\n' "$entries" | $sudo tee /etc/apt/sources.list.d/debian-src.list >/dev/null
   else
