@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <limits>
+#include <thread>
 #include <vector>
 
 #include "host/PluginHost.h"
@@ -191,6 +192,31 @@ TEST(ClapPlaying, BadInputIsRefusedOrPlayedSafely) {
     EXPECT_TRUE(allFinite(safe));
     const clap_process_t noOutputs{-1, 64, nullptr, nullptr, nullptr, 0, 0, strange.input(), nullptr};
     EXPECT_EQ(odd.plugin->process(odd.plugin, &noOutputs), CLAP_PROCESS_ERROR);
+}
+
+// The audio thread plays while the main thread reads values, saves and
+// loads states: nothing waits, nothing races (the tsan build's check).
+TEST(ClapPlaying, TheMainThreadNeverRacesTheAudioThread) {
+    const Module module;
+    Host host;
+    Plugin plugin(module, host);
+    ASSERT_TRUE(plugin.activate(48000.0));
+    const std::vector<std::uint8_t> state = save(plugin.plugin, plugin.state);
+    Stereo out;
+    std::thread audio([&] {
+        EventList events;
+        events.note(0, true, 60, 0.8);
+        events.param(10, kSustain, 0.3);
+        events.midi(20, message(0, kControlChange, midi::kVolume, 100));
+        for (int block = 0; block < 200; ++block) plugin.process(events, 128, out);
+    });
+    for (int round = 0; round < 200; ++round) {
+        EXPECT_TRUE(load(plugin.plugin, plugin.state, state));
+        EXPECT_FALSE(save(plugin.plugin, plugin.state).empty());
+        EXPECT_TRUE(std::isfinite(plugin.value(round % 5)));
+    }
+    audio.join();
+    EXPECT_TRUE(allFinite(out));
 }
 
 }  // namespace
