@@ -15,6 +15,7 @@
 #include "plugin/ParameterNames.h"
 #include "plugin/ProgramRecord.h"
 #include "tests/clap/ClapTestHost.h"
+#include "tests/support/ProcessProbe.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ constexpr clap_id kProgram = kNumParameters;
 
 TEST(ClapModule, OneStereoInstrumentWithNotesInSurvivesReloading) {
     for (int load = 0; load < 2; ++load) {
+        ASSERT_FALSE(moduleIsLoaded(QUENOR_CLAP_PATH)) << "unloaded before load " << load;
         const Module module;
         ASSERT_EQ(module.factory->get_plugin_count(module.factory), 1u);
         const clap_plugin_descriptor_t* descriptor = module.factory->get_plugin_descriptor(module.factory, 0);
@@ -60,6 +62,7 @@ TEST(ClapModule, OneStereoInstrumentWithNotesInSurvivesReloading) {
         events.note(0, true, 60, 0.7);
         EXPECT_EQ(plugin.process(events, 256, out), CLAP_PROCESS_CONTINUE);
     }
+    EXPECT_FALSE(moduleIsLoaded(QUENOR_CLAP_PATH));
 }
 
 TEST(ClapParameters, FourValuesAndTheProgramWithTextBothWays) {
