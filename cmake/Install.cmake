@@ -1,6 +1,7 @@
 # cmake --install build --prefix P: the plug-in in P/lib/vst, where Linux
 # hosts scan for VST 2 plug-ins (/usr/lib/vst, /usr/local/lib/vst, or a folder
-# added to the host's list), the LV2 bundle in P/lib/lv2 (cmake/formats/lv2.cmake), the programs in P/bin with their manual pages in
+# added to the host's list), the LV2 bundle in P/lib/lv2 (cmake/formats/lv2.cmake), the CLAP
+# module in P/lib/clap (cmake/formats/clap.cmake), the programs in P/bin with their manual pages in
 # P/share/man/man1, the player's menu entry and icon in P/share/applications
 # and P/share/icons, the copyright and changelog in P/share/doc/quenor-m4.
 install(TARGETS quenor-m4 LIBRARY DESTINATION lib/vst)
@@ -40,12 +41,13 @@ endif()
 set(CPACK_PACKAGE_NAME quenor-m4)
 set(CPACK_PACKAGE_VENDOR Tavrex)
 set(CPACK_PACKAGE_CONTACT "Tavrex <quenor@tavrex.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "physically modelled piano: VST 2.4 and LV2 instrument, live player and renderer")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "physically modelled piano: VST 2.4, LV2 and CLAP instrument, player, renderer")
 set(CPACK_PACKAGE_DESCRIPTION "Quenor-m4 models each of the 88 keys of a piano as two struck strings.\n\
-It comes as VST 2.4 and LV2 instrument plug-ins for Linux hosts (the LV2\n\
-one in tune at any sample rate, with automatable controls), as quenor-play,\n\
-which plays it live from a MIDI keyboard through a JACK (or PipeWire) server\n\
-at any sample rate, and as quenor-render, which renders MIDI files to WAV.")
+It comes as VST 2.4, LV2 and CLAP instrument plug-ins for Linux hosts (the\n\
+LV2 and CLAP ones in tune at any sample rate, with automatable controls), as\n\
+quenor-play, which plays it live from a MIDI keyboard through a JACK (or\n\
+PipeWire) server at any sample rate, and as quenor-render, which renders MIDI\n\
+files to WAV.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES TRUE)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -62,6 +64,7 @@ if(NOT WIN32)
     ${PROJECT_BINARY_DIR}/quenor-m4${CMAKE_SHARED_MODULE_SUFFIX}
     ${QUENOR_LV2_BUNDLE}/quenor-m4-dsp.so
     ${QUENOR_LV2_BUNDLE}/quenor-m4-ui.so
+    ${PROJECT_BINARY_DIR}/quenor-m4.clap
     ${PROJECT_BINARY_DIR}/quenor-render
     ${PROJECT_BINARY_DIR}/quenor-play)
   set(CPACK_QUENOR_SHLIBDEPS_DIR ${PROJECT_BINARY_DIR}/shlibdeps)

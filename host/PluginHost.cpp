@@ -1,11 +1,6 @@
 #include "host/PluginHost.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstddef>
-#include <cstring>
 
 #include "host/HostError.h"
 #include "host/ProgramValues.h"
@@ -13,39 +8,14 @@
 namespace {
 
 // The renderer offers the host services of none but the version query.
-VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
+VstIntPtr VSTCALLBACK hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
     return opcode == audioMasterVersion ? kVstVersion : 0;
 }
 
 // Program names are 24 bytes in the chunk; leave room for any plug-in.
 constexpr std::size_t kNameBufferSize = 256;
 
-std::string loaderMessage(const std::string& path) {
-    const char* message = dlerror();
-    std::string text = message ? message : "unknown loader error";
-    // The loader starts its message with the path; the caller names it already.
-    if (text.rfind(path + ": ", 0) == 0) text.erase(0, path.size() + 2);
-    return text;
-}
-
 }  // namespace
-
-PluginEntry loadPluginEntry(const std::string& path) {
-    if (::access(path.c_str(), R_OK) != 0)
-        throw fileError(path, std::string("cannot read plug-in: ") + std::strerror(errno));
-    // A bare name would send dlopen searching the library path.
-    const std::string loadPath = path.find('/') == std::string::npos ? "./" + path : path;
-    void* library = dlopen(loadPath.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!library) throw fileError(path, "cannot load plug-in: " + loaderMessage(loadPath));
-
-    auto entry = reinterpret_cast<PluginEntry>(dlsym(library, "VSTPluginMain"));
-    if (!entry) {
-        throw fileError(path, "not a plug-in: no VSTPluginMain entry point");
-    }
-    return entry;
-}
-
-PluginHost::PluginHost(const std::string& path) : PluginHost(loadPluginEntry(path), path) {}
 
 PluginHost::PluginHost(PluginEntry entry, const std::string& name) : path(name) {
     effect = entry(hostCallback);

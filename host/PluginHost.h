@@ -14,7 +14,8 @@
 
 using PluginEntry = AEffect* (*)(audioMasterCallback);
 
-// dlopen and VSTPluginMain; throws a HostError naming the file.
+// dlopen and VSTPluginMain; throws a HostError naming the file. Linux only,
+// as is the constructor that loads (PluginLoading.cpp).
 PluginEntry loadPluginEntry(const std::string& path);
 
 class PluginHost {

@@ -27,7 +27,7 @@ set_target_properties(quenor-m4-lv2 PROPERTIES OUTPUT_NAME quenor-m4-dsp LIBRARY
 # the program defaults come in as data alone.
 quenor_add_module(quenor-m4-ui
   EXPORTS ${PROJECT_SOURCE_DIR}/lv2/ui/exports.map
-  SOURCES ${PROJECT_SOURCE_DIR}/lv2/ui/Lv2UiEntry.cpp ${PROJECT_SOURCE_DIR}/lv2/ui/ControlPortEffect.cpp
+  SOURCES ${PROJECT_SOURCE_DIR}/lv2/ui/Lv2UiEntry.cpp
           ${PROJECT_SOURCE_DIR}/plugin/FactoryPrograms.cpp
   LIBS quenor_editor PkgConfig::LV2)
 set_target_properties(quenor-m4-ui PROPERTIES OUTPUT_NAME quenor-m4-ui LIBRARY_OUTPUT_DIRECTORY ${QUENOR_LV2_BUNDLE})

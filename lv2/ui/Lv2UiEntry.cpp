@@ -8,8 +8,9 @@
 #include <memory>
 #include <new>
 
+#include "editor/HostedEditorEffect.h"
 #include "lv2/Lv2Ports.h"
-#include "lv2/ui/ControlPortEffect.h"
+#include "plugin/ProgramRecord.h"
 
 namespace {
 
@@ -19,7 +20,31 @@ const void* featureData(const LV2_Feature* const* features, const char* uri) {
     return nullptr;
 }
 
-ControlPortEffect* uiOf(LV2UI_Handle handle) { return static_cast<ControlPortEffect*>(handle); }
+// The editor's values are the host's control ports.
+class ControlPortUi final : public EditorValueSink {
+public:
+    ControlPortUi(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2UI_Touch* hostTouch)
+        // What the plug-in starts with, until the host tells otherwise.
+        : write(write), controller(controller), effect(*this, kFactoryPrograms[0].parameters) {
+        if (hostTouch) portTouch = *hostTouch;
+    }
+
+    void writeValue(int index, float value) override {
+        write(controller, lv2port::controlPort(index), sizeof value, 0, &value);
+    }
+    void touch(int index, bool grabbed) override {
+        if (portTouch.touch) portTouch.touch(portTouch.handle, lv2port::controlPort(index), grabbed);
+    }
+
+    LV2UI_Write_Function write;
+    LV2UI_Controller controller;
+    // A copy: the host's feature need not outlive instantiation.
+    LV2UI_Touch portTouch{};
+    // Last: it tells the host of a drag cut short while the rest still stands.
+    HostedEditorEffect effect;
+};
+
+ControlPortUi* uiOf(LV2UI_Handle handle) { return static_cast<ControlPortUi*>(handle); }
 
 LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const char*, LV2UI_Write_Function write,
                          LV2UI_Controller controller, LV2UI_Widget* widget, const LV2_Feature* const* features) {
@@ -30,12 +55,12 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char* pluginUri, const c
     const auto* touch = static_cast<const LV2UI_Touch*>(featureData(features, LV2_UI__touch));
     const auto* resize = static_cast<const LV2UI_Resize*>(featureData(features, LV2_UI__resize));
     try {
-        auto ui = std::make_unique<ControlPortEffect>(write, controller, touch);
-        if (!ui->openEditor(parent)) return nullptr;
-        *widget = ui->editorWindow();
+        auto ui = std::make_unique<ControlPortUi>(write, controller, touch);
+        if (!ui->effect.openEditor(parent)) return nullptr;
+        *widget = ui->effect.editorWindow();
         if (resize && resize->ui_resize) {
             int width = 0, height = 0;
-            ui->editorSize(width, height);
+            ui->effect.editorSize(width, height);
             resize->ui_resize(resize->handle, width, height);
         }
         return ui.release();
@@ -48,18 +73,18 @@ void cleanup(LV2UI_Handle handle) { delete uiOf(handle); }
 
 void portEvent(LV2UI_Handle handle, std::uint32_t port, std::uint32_t size, std::uint32_t format,
                const void* buffer) {
-    if (format != 0 || size != sizeof(float) || !buffer) return;
+    if (format != 0 || size != sizeof(float) || !buffer || !lv2port::isControlPort(port)) return;
     float value;
     std::memcpy(&value, buffer, sizeof value);
-    uiOf(handle)->portChanged(port, value);
+    uiOf(handle)->effect.valueChanged(lv2port::parameterOf(port), value);
 }
 
 // Input, repaints and the host's values all reach the editor here; nonzero
 // tells the host the window is gone.
 int idle(LV2UI_Handle handle) {
-    ControlPortEffect* ui = uiOf(handle);
-    ui->idleEditor();
-    return ui->editorUsable() ? 0 : 1;
+    HostedEditorEffect& effect = uiOf(handle)->effect;
+    effect.idleEditor();
+    return effect.editorUsable() ? 0 : 1;
 }
 
 const LV2UI_Idle_Interface kIdleInterface{idle};

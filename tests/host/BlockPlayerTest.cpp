@@ -1,6 +1,6 @@
 // The block player drives the instrument linked into this test, as a plug-in
 // format's own module holds it; the reference is the built module, loaded as
-// the programs load it and played a frame at a time, so every event, Volume
+// a host loads it and played a frame at a time, so every event, Volume
 // and all-notes-off included, lands on its own frame.
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include "host/BlockPlayer.h"
 #include "host/PluginHost.h"
 #include "plugin/MidiVocabulary.h"
+#include "tests/support/HostHarness.h"
 #include "vst/VstPluginMain.h"
 
 namespace {
@@ -56,7 +57,8 @@ TEST(BlockPlayer, VolumeAndAllNotesOffActOnTheirFrameAndTheLinkedInstrumentPlays
                                             message(1101, kNoteOn, 72, 80),
                                             message(1300, kControlChange, kVolume, 127)};
 
-    PluginHost module(QUENOR_PLUGIN_PATH);
+    const testhost::PluginLibrary library;
+    PluginHost module(library.entry(), QUENOR_PLUGIN_PATH);
     const Stereo reference = playInBlocks(module, events, 1);
 
     PluginHost linked(pluginMain, "the linked instrument");

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <numbers>
 #include <random>
 #include <stdexcept>
 #include <vector>
@@ -96,8 +97,8 @@ TEST(StreamResampler, TheReportedLatencyIsWhereTheSoundIs) {
     std::vector<float> input(static_cast<std::size_t>(kRenderRate / 2));
     for (std::size_t i = 0; i < input.size(); ++i) {
         const double t = static_cast<double>(i) / kRenderRate;
-        input[i] = noise(random) +
-                   static_cast<float>(0.3 * std::sin(2 * M_PI * 110 * t) + 0.1 * std::sin(2 * M_PI * 330 * t));
+        input[i] = noise(random) + static_cast<float>(0.3 * std::sin(2 * std::numbers::pi * 110 * t) +
+                                                      0.1 * std::sin(2 * std::numbers::pi * 330 * t));
     }
     for (const int rate : {48000, 96000}) {
         const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_VHQ, 0);

@@ -2,7 +2,6 @@
 // rates the same model in tune and on time with the latency it reports, and
 // whatever a host gets wrong never a crash nor a non-finite sample.
 #include <gtest/gtest.h>
-#include <soxr.h>
 
 #include <cmath>
 #include <cstring>
@@ -15,6 +14,7 @@
 #include "plugin/MidiVocabulary.h"
 #include "plugin/ProgramRecord.h"
 #include "tests/lv2/LilvHost.h"
+#include "tests/support/ConversionMeasure.h"
 #include "tests/support/PitchMeasure.h"
 
 namespace {
@@ -29,10 +29,6 @@ using midi::kSustainPedal;
 TimedEvent message(std::int64_t frame, int status, int data1, int data2) {
     return {frame, {static_cast<std::uint8_t>(status), static_cast<std::uint8_t>(data1), static_cast<std::uint8_t>(data2)}};
 }
-
-struct Stereo {
-    std::vector<float> left, right;
-};
 
 // Plays events (host frames) in runs of the given lengths, repeated; before
 // the run starting at a change's frame its control port takes the value.
@@ -53,13 +49,6 @@ Stereo playLv2(Instance& instance, const std::vector<TimedEvent>& events, const 
         start += length;
     }
     return out;
-}
-
-bool allFinite(const Stereo& sound) {
-    for (const auto* channel : {&sound.left, &sound.right})
-        for (float sample : *channel)
-            if (!std::isfinite(sample)) return false;
-    return true;
 }
 
 TEST(Lv2Playing, At44100HzEveryRunPatternGivesTheVst2ModulesSamples) {
@@ -113,30 +102,6 @@ TEST(Lv2Playing, AtOtherRatesEveryRunPatternGivesTheSameSamples) {
             else EXPECT_EQ(played.left, first) << rate << " Hz, runs of " << runs.front() << ", " << runs.back();
         }
     }
-}
-
-// The 44100 Hz sound converted offline with the best filter there is,
-// time-aligned: what the live conversion should sound like, late by its latency.
-std::vector<float> idealConversion(const std::vector<float>& in, int rate) {
-    std::vector<float> out(static_cast<std::size_t>(std::llround(in.size() * double(rate) / kRenderRate)));
-    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_VHQ, 0);
-    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-    std::size_t done = 0;
-    EXPECT_EQ(soxr_oneshot(kRenderRate, rate, 1, in.data(), in.size(), nullptr, out.data(), out.size(), &done, &io,
-                           &quality, nullptr),
-              nullptr);
-    return out;
-}
-
-int lagOfBestCorrelation(const std::vector<float>& live, const std::vector<float>& ideal, int most) {
-    int best = 0;
-    double bestSum = -std::numeric_limits<double>::infinity();
-    for (int lag = 0; lag <= most; ++lag) {
-        double sum = 0.0;
-        for (std::size_t i = 0; i + lag < live.size() && i < ideal.size(); ++i) sum += double(live[i + lag]) * ideal[i];
-        if (sum > bestSum) bestSum = sum, best = lag;
-    }
-    return best;
 }
 
 TEST(Lv2Playing, AtOtherRatesA4IsInTuneAndSoundsTheReportedLatencyAfterItsFrame) {

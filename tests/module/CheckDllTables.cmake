@@ -1,5 +1,6 @@
 cmake_policy(SET CMP0007 NEW)
-# The DLL exports exactly its two entry points, undecorated, as one function,
+# The DLL exports exactly its entry points (EXPORTS, comma-separated; the VST2
+# DLL's two by default), undecorated, as one function,
 # and imports from the system's own DLLs only: the C++ runtime, libgcc and
 # the thread library must be linked in, not expected beside the host.
 execute_process(COMMAND ${OBJDUMP} -p ${PLUGIN} OUTPUT_VARIABLE tables RESULT_VARIABLE status)
@@ -15,7 +16,11 @@ foreach(entry ${entries})
   list(APPEND exports ${name})
 endforeach()
 list(SORT exports)
-if(NOT exports STREQUAL "VSTPluginMain;main")
+if(NOT DEFINED EXPORTS)
+  set(EXPORTS "VSTPluginMain,main")
+endif()
+string(REPLACE "," ";" expected "${EXPORTS}")
+if(NOT exports STREQUAL expected)
   message(FATAL_ERROR "unexpected exports: ${exports}")
 endif()
 string(REGEX MATCHALL "\\[ *[0-9]+\\] \\+base\\[ *[0-9]+\\] +[0-9a-f]+" addresses "${tables}")
@@ -23,7 +28,7 @@ list(TRANSFORM addresses REPLACE ".* " "")
 list(REMOVE_DUPLICATES addresses)
 list(LENGTH addresses distinct)
 if(NOT distinct EQUAL 1)
-  message(FATAL_ERROR "the two exports are not the same function: ${addresses}")
+  message(FATAL_ERROR "the exports are not one function: ${addresses}")
 endif()
 
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${tables}")

@@ -1,7 +1,8 @@
 #!/bin/sh
 # check_deb.sh BUILD OUT: packs BUILD into a .deb in OUT and checks it as a
 # Debian user's tools would: lintian reports no error or warning, the menu
-# entry's icon is there, the LV2 bundle is whole, and there are no maintainer scripts (a postrm alone would leave the package behind,
+# entry's icon is there, the LV2 bundle is whole, the CLAP module is in
+# /usr/lib/clap, and there are no maintainer scripts (a postrm alone would leave the package behind,
 # state "rc", after apt remove).
 set -eu
 build=$1 out=$2
@@ -22,4 +23,5 @@ dpkg-deb -c "$deb" | grep -q "/usr/share/icons/hicolor/.*/apps/$icon\.\(png\|svg
 for file in manifest.ttl quenor-m4.ttl presets.ttl quenor-m4-dsp.so quenor-m4-ui.so; do
   dpkg-deb -c "$deb" | grep -q "/usr/lib/lv2/quenor-m4.lv2/$file$" || { echo "$file is not in $deb's LV2 bundle"; exit 1; }
 done
+dpkg-deb -c "$deb" | grep -q "/usr/lib/clap/quenor-m4.clap$" || { echo "the CLAP module is not in $deb"; exit 1; }
 lintian --fail-on error,warning "$deb"

@@ -60,9 +60,8 @@ PluginLibrary::PluginLibrary(const char* path) : handle(LoadLibraryA(path)) {
 
 PluginLibrary::~PluginLibrary() { FreeLibrary(static_cast<HMODULE>(handle)); }
 
-PluginLibrary::EntryPoint PluginLibrary::entry(const char* name) const {
-    return reinterpret_cast<EntryPoint>(
-        reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name)));
+void* PluginLibrary::symbol(const char* name) const {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name));
 }
 #else
 PluginLibrary::PluginLibrary(const char* path) : handle(dlopen(path, RTLD_NOW | RTLD_LOCAL)) {
@@ -71,9 +70,7 @@ PluginLibrary::PluginLibrary(const char* path) : handle(dlopen(path, RTLD_NOW | 
 
 PluginLibrary::~PluginLibrary() { dlclose(handle); }
 
-PluginLibrary::EntryPoint PluginLibrary::entry(const char* name) const {
-    return reinterpret_cast<EntryPoint>(dlsym(handle, name));
-}
+void* PluginLibrary::symbol(const char* name) const { return dlsym(handle, name); }
 #endif
 
 PluginInstance::PluginInstance(const PluginLibrary& library, audioMasterCallback callback)

@@ -48,7 +48,11 @@ public:
     PluginLibrary& operator=(const PluginLibrary&) = delete;
 
     using EntryPoint = AEffect*(VSTCALLBACK*)(audioMasterCallback);
-    EntryPoint entry(const char* name = "VSTPluginMain") const;
+    EntryPoint entry(const char* name = "VSTPluginMain") const {
+        return reinterpret_cast<EntryPoint>(symbol(name));
+    }
+    // Null when the module has no such symbol.
+    void* symbol(const char* name) const;
 
 private:
     void* handle;

@@ -4,16 +4,17 @@
 
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <vector>
 
 // The magnitude at one frequency of a Hann-windowed stretch of one channel.
 inline double magnitudeAt(const std::vector<float>& channel, std::int64_t start, std::int64_t length, int rate,
                           double frequency) {
     double re = 0.0, im = 0.0;
-    const double step = 2.0 * M_PI * frequency / rate;
+    const double step = 2.0 * std::numbers::pi * frequency / rate;
     for (std::int64_t i = 0; i < length; ++i) {
         const double window =
-            0.5 - 0.5 * std::cos(2.0 * M_PI * static_cast<double>(i) / static_cast<double>(length));
+            0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(i) / static_cast<double>(length));
         re += window * channel[start + i] * std::cos(step * static_cast<double>(i));
         im += window * channel[start + i] * std::sin(step * static_cast<double>(i));
     }
