@@ -1,8 +1,8 @@
 #include "clap/ClapState.h"
 
-#include <bit>
 #include <cstdint>
 
+#include "host/LittleEndian.h"
 #include "plugin/ProgramRecord.h"
 
 namespace {
@@ -12,22 +12,11 @@ constexpr std::uint8_t kVersion = 1;
 constexpr std::size_t kSize = sizeof kTag + 1 + 4 * kNumParameters + 1;
 using Blob = std::array<std::uint8_t, kSize>;
 
-void putFloat(std::uint8_t* out, float value) {
-    const auto bits = std::bit_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(bits >> (8 * i));
-}
-
-float getFloat(const std::uint8_t* in) {
-    std::uint32_t bits = 0;
-    for (int i = 0; i < 4; ++i) bits |= static_cast<std::uint32_t>(in[i]) << (8 * i);
-    return std::bit_cast<float>(bits);
-}
-
 }  // namespace
 
 bool ClapState::write(const clap_ostream_t& stream) const {
     Blob blob{kTag[0], kTag[1], kTag[2], kVersion};
-    for (int i = 0; i < kNumParameters; ++i) putFloat(&blob[4 + 4 * i], values[i]);
+    for (int i = 0; i < kNumParameters; ++i) putLittleEndianFloat(&blob[4 + 4 * i], values[i]);
     blob[kSize - 1] = static_cast<std::uint8_t>(program);
     for (std::size_t done = 0; done < kSize;) {
         const std::int64_t wrote = stream.write(&stream, blob.data() + done, kSize - done);
@@ -47,7 +36,7 @@ std::optional<ClapState> ClapState::read(const clap_istream_t& stream) {
     if (blob[0] != kTag[0] || blob[1] != kTag[1] || blob[2] != kTag[2] || blob[3] != kVersion) return std::nullopt;
     ClapState state;
     for (int i = 0; i < kNumParameters; ++i) {
-        state.values[i] = getFloat(&blob[4 + 4 * i]);
+        state.values[i] = getLittleEndianFloat(&blob[4 + 4 * i]);
         if (!(state.values[i] >= 0.0f && state.values[i] <= 1.0f)) return std::nullopt;
     }
     state.program = blob[kSize - 1];

@@ -9,47 +9,26 @@
 #include <thread>
 #include <vector>
 
-#include "host/PluginHost.h"
 #include "plugin/MidiVocabulary.h"
 #include "plugin/ProgramRecord.h"
 #include "tests/clap/ClapTestHost.h"
 #include "tests/support/PitchMeasure.h"
+#include "tests/support/ReferencePiece.h"
 
 namespace {
 
 using namespace claptest;
-using midi::kAllNotesOff;
 using midi::kControlChange;
 using midi::kNoteOff;
 using midi::kNoteOn;
-using midi::kSustainPedal;
-
-TimedEvent message(std::int64_t frame, int status, int data1, int data2) {
-    return {frame, {static_cast<std::uint8_t>(status), static_cast<std::uint8_t>(data1), static_cast<std::uint8_t>(data2)}};
-}
-
-Stereo reference(const std::vector<TimedEvent>& events, const std::vector<ParameterChange>& changes, int total) {
-    const testhost::PluginLibrary vst2(QUENOR_PLUGIN_PATH);
-    PluginHost module(reinterpret_cast<PluginEntry>(vst2.symbol("VSTPluginMain")), "the VST2 module");
-    module.open(total);
-    module.resume();
-    Stereo out{std::vector<float>(total), std::vector<float>(total)};
-    playBlock(module, events, changes, 0, total, out.left.data(), out.right.data());
-    return out;
-}
 
 TEST(ClapPlaying, At44100HzEveryBlockPatternGivesTheVst2ModulesSamples) {
     constexpr int kTotal = 6000;
-    const std::vector<TimedEvent> events = {
-        message(0, kNoteOn, 60, 100),     message(511, kNoteOn, 64, 90),        message(512, kNoteOn, 67, 70),
-        message(1700, kControlChange, kSustainPedal, 127), message(1800, kNoteOff, 60, 0),
-        message(2500, kControlChange, midi::kVolume, 30),  message(2500, kNoteOn, 72, 110),
-        message(3333, kControlChange, kSustainPedal, 0),   message(4000, kControlChange, kAllNotesOff, 0),
-        message(4001, kNoteOn, 48, 127),  message(5999, kNoteOn, 50, 60)};
+    const std::vector<TimedEvent> events = referencePiece();
     // Inside blocks, and at a note's frame (the change acts first).
     const std::vector<ParameterChange> changes = {{333, kMetalPlastic, 0.9f}, {333, kDamper, 0.1f},
                                                   {2500, kSustain, 0.3f}, {5003, kVolume, 0.75f}};
-    const Stereo expected = reference(events, changes, kTotal);
+    const Stereo expected = vst2Reference(events, changes, kTotal);
 
     const Module module;
     Host host;
@@ -75,14 +54,14 @@ TEST(ClapPlaying, AtOtherRatesA4IsInTuneAndSoundsTheReportedLatencyAfterItsFrame
         const int total = rate * 3 / 2;
         Plugin converted(module, host);
         ASSERT_TRUE(converted.activate(rate));
-        const Stereo live = play(converted, {message(kNoteFrame, kNoteOn, 69, 100)}, {}, total, {700, 333, 1, 0, 512});
+        const Stereo live = play(converted, {midiMessage(kNoteFrame, kNoteOn, 69, 100)}, {}, total, {700, 333, 1, 0, 512});
         ASSERT_TRUE(allFinite(live));
         const int latency = static_cast<int>(converted.latency());
         EXPECT_GT(latency, 0);
 
         // The same note at the instrument frame its host frame maps to.
         const std::int64_t instrumentFrame = kNoteFrame * std::int64_t{kRenderRate} / rate;
-        const Stereo model = reference({message(instrumentFrame, kNoteOn, 69, 100)}, {},
+        const Stereo model = vst2Reference({midiMessage(instrumentFrame, kNoteOn, 69, 100)}, {},
                                        static_cast<int>(std::int64_t{total} * kRenderRate / rate) + 1);
         const std::vector<float> ideal = idealConversion(model.left, rate);
         EXPECT_NEAR(lagOfBestCorrelation(live.left, ideal, rate / 50), latency, 2) << rate << " Hz";
@@ -105,9 +84,9 @@ TEST(ClapPlaying, NotesInBothDialectsAndAnyVelocityPlay) {
     inClap.note(10, true, 60, 0.001);
     inClap.note(20, true, 64, 0.5);
     inClap.note(300, false, 60, 0.0);
-    inMidi.midi(10, message(0, kNoteOn, 60, 1));
-    inMidi.midi(20, message(0, kNoteOn, 64, 64));
-    inMidi.midi(300, message(0, kNoteOff, 60, 0));
+    inMidi.midi(10, midiMessage(0, kNoteOn, 60, 1));
+    inMidi.midi(20, midiMessage(0, kNoteOn, 64, 64));
+    inMidi.midi(300, midiMessage(0, kNoteOff, 60, 0));
     Stereo a, b;
     clapNotes.process(inClap, 512, a);
     midiNotes.process(inMidi, 512, b);
@@ -186,7 +165,7 @@ TEST(ClapPlaying, BadInputIsRefusedOrPlayedSafely) {
     EventList strange;
     strange.note(0, true, 200, 0.5);
     strange.note(0, true, -1, std::numeric_limits<double>::quiet_NaN());
-    strange.midi(1, message(0, 0xF0, 1, 2));
+    strange.midi(1, midiMessage(0, 0xF0, 1, 2));
     Stereo safe;
     EXPECT_EQ(odd.process(strange, 4000, safe), CLAP_PROCESS_CONTINUE);
     EXPECT_TRUE(allFinite(safe));
@@ -207,7 +186,7 @@ TEST(ClapPlaying, TheMainThreadNeverRacesTheAudioThread) {
         EventList events;
         events.note(0, true, 60, 0.8);
         events.param(10, kSustain, 0.3);
-        events.midi(20, message(0, kControlChange, midi::kVolume, 100));
+        events.midi(20, midiMessage(0, kControlChange, midi::kVolume, 100));
         for (int block = 0; block < 200; ++block) plugin.process(events, 128, out);
     });
     for (int round = 0; round < 200; ++round) {

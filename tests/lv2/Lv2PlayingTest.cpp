@@ -9,26 +9,19 @@
 #include <random>
 #include <vector>
 
-#include "host/BlockPlayer.h"
-#include "host/PluginHost.h"
 #include "plugin/MidiVocabulary.h"
 #include "plugin/ProgramRecord.h"
 #include "tests/lv2/LilvHost.h"
 #include "tests/support/ConversionMeasure.h"
 #include "tests/support/PitchMeasure.h"
+#include "tests/support/ReferencePiece.h"
 
 namespace {
 
 using namespace lv2test;
 using midi::kAllNotesOff;
 using midi::kControlChange;
-using midi::kNoteOff;
 using midi::kNoteOn;
-using midi::kSustainPedal;
-
-TimedEvent message(std::int64_t frame, int status, int data1, int data2) {
-    return {frame, {static_cast<std::uint8_t>(status), static_cast<std::uint8_t>(data1), static_cast<std::uint8_t>(data2)}};
-}
 
 // Plays events (host frames) in runs of the given lengths, repeated; before
 // the run starting at a change's frame its control port takes the value.
@@ -53,21 +46,12 @@ Stereo playLv2(Instance& instance, const std::vector<TimedEvent>& events, const 
 
 TEST(Lv2Playing, At44100HzEveryRunPatternGivesTheVst2ModulesSamples) {
     constexpr int kTotal = 6000;
-    const std::vector<TimedEvent> events = {
-        message(0, kNoteOn, 60, 100),     message(511, kNoteOn, 64, 90),        message(512, kNoteOn, 67, 70),
-        message(1700, kControlChange, kSustainPedal, 127), message(1800, kNoteOff, 60, 0),
-        message(2500, kControlChange, midi::kVolume, 30),        message(2500, kNoteOn, 72, 110),
-        message(3333, kControlChange, kSustainPedal, 0),   message(4000, kControlChange, kAllNotesOff, 0),
-        message(4001, kNoteOn, 48, 127),  message(5999, kNoteOn, 50, 60)};
+    const std::vector<TimedEvent> events = referencePiece();
     // The port changes land on run starts of every pattern below.
     const std::vector<ParameterChange> changes = {{500, kMetalPlastic, 0.9f}, {500, kDamper, 0.1f},
                                                   {5000, kVolume, 0.75f}};
 
-    PluginHost module(QUENOR_PLUGIN_PATH);
-    module.open(kTotal);
-    module.resume();
-    Stereo reference{std::vector<float>(kTotal), std::vector<float>(kTotal)};
-    playBlock(module, events, changes, 0, kTotal, reference.left.data(), reference.right.data());
+    const Stereo reference = vst2Reference(events, changes, kTotal);
 
     World world;
     // The last pattern's second run is longer than the pieces the instrument plays.
@@ -87,9 +71,9 @@ TEST(Lv2Playing, At44100HzEveryRunPatternGivesTheVst2ModulesSamples) {
 // run pattern, at a rate where two host frames can share an instrument frame.
 TEST(Lv2Playing, AtOtherRatesEveryRunPatternGivesTheSameSamples) {
     const std::vector<TimedEvent> events = {
-        message(0, kNoteOn, 60, 100),   message(1, kNoteOn, 64, 90),   message(2, kNoteOn, 67, 70),
-        message(2501, kControlChange, midi::kVolume, 30),              message(2502, kNoteOn, 72, 110),
-        message(7000, kControlChange, kAllNotesOff, 0),                message(7001, kNoteOn, 48, 127)};
+        midiMessage(0, kNoteOn, 60, 100),   midiMessage(1, kNoteOn, 64, 90),   midiMessage(2, kNoteOn, 67, 70),
+        midiMessage(2501, kControlChange, midi::kVolume, 30),              midiMessage(2502, kNoteOn, 72, 110),
+        midiMessage(7000, kControlChange, kAllNotesOff, 0),                midiMessage(7001, kNoteOn, 48, 127)};
     const std::vector<ParameterChange> changes = {{5000, kMetalPlastic, 0.9f}};
     World world;
     for (const int rate : {96000, 22050}) {
@@ -111,7 +95,7 @@ TEST(Lv2Playing, AtOtherRatesA4IsInTuneAndSoundsTheReportedLatencyAfterItsFrame)
         const int total = rate * 3 / 2;
         Instance converted(world, rate);
         ASSERT_NE(converted.get(), nullptr);
-        const Stereo live = playLv2(converted, {message(kNoteFrame, kNoteOn, 69, 100)}, {}, total, {700, 333, 1, 0, 512});
+        const Stereo live = playLv2(converted, {midiMessage(kNoteFrame, kNoteOn, 69, 100)}, {}, total, {700, 333, 1, 0, 512});
         ASSERT_TRUE(allFinite(live));
         const int latency = static_cast<int>(converted.latency);
         EXPECT_GT(latency, 0);
@@ -119,7 +103,7 @@ TEST(Lv2Playing, AtOtherRatesA4IsInTuneAndSoundsTheReportedLatencyAfterItsFrame)
         // The same note at the instrument frame its host frame maps to.
         const std::int64_t instrumentFrame = kNoteFrame * std::int64_t{kRenderRate} / rate;
         Instance native(world, kRenderRate);
-        const Stereo model = playLv2(native, {message(instrumentFrame, kNoteOn, 69, 100)}, {},
+        const Stereo model = playLv2(native, {midiMessage(instrumentFrame, kNoteOn, 69, 100)}, {},
                                      static_cast<int>(std::int64_t{total} * kRenderRate / rate) + 1, {4096});
         const std::vector<float> ideal = idealConversion(model.left, rate);
         EXPECT_NEAR(lagOfBestCorrelation(live.left, ideal, rate / 50), latency, 2) << rate << " Hz";
@@ -170,8 +154,8 @@ TEST(Lv2Playing, BadInputIsRefusedOrPlayedSafely) {
     late.midi.add(900, kNoteOn, 72, 100);
     late.run(256, lateOut.left, lateOut.right);
     late.run(256, lateOut.left, lateOut.right);
-    for (const TimedEvent& event : {message(0, kNoteOn, 60, 100), message(100, kNoteOn, 64, 100),
-                                    message(100, kNoteOn, 67, 100), message(256, kNoteOn, 72, 100)})
+    for (const TimedEvent& event : {midiMessage(0, kNoteOn, 60, 100), midiMessage(100, kNoteOn, 64, 100),
+                                    midiMessage(100, kNoteOn, 67, 100), midiMessage(256, kNoteOn, 72, 100)})
         onTime.midi.add(event);
     onTime.run(512, onTimeOut.left, onTimeOut.right);
     EXPECT_EQ(lateOut.left, onTimeOut.left);
